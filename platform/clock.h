@@ -1,0 +1,35 @@
+// The time sources every piece of logic receives, so that tests can drive time by hand.
+#pragma once
+
+#include <QDateTime>
+#include <QTimeZone>
+#include <cstdint>
+
+namespace qx {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Wall-clock time in nanoseconds since the Unix epoch.
+    virtual std::int64_t epochNs() const = 0;
+    // Milliseconds since the machine started, including time spent suspended; 64 bits, so it never wraps.
+    virtual std::uint64_t uptimeMs() const = 0;
+    // The zone in which dates and times are shown (the system's local time for the real clock).
+    virtual QTimeZone zone() const = 0;
+
+    // The local date and time, to the millisecond. Read it once per tick: the real zone lookup is not free.
+    QDateTime now() const;
+};
+
+// The real clocks of the machine: CLOCK_REALTIME, CLOCK_BOOTTIME and the system time zone.
+class SystemClock final : public Clock {
+public:
+    std::int64_t epochNs() const override;
+    std::uint64_t uptimeMs() const override;
+    QTimeZone zone() const override;
+};
+
+// Local date-time formats shared by the faces and the time events.
+QString timeText(const QDateTime& t);  // "hh.mm.ss", 24-hour, two digits each
+
+} // namespace qx

@@ -1,0 +1,60 @@
+// The INI file tool the faces carry: reads and writes keys of existing INI files of the user's own.
+#include "platform/ini_tool.h"
+
+#include "platform/file_ops.h"
+#include "platform/ini_document.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qx {
+
+namespace {
+constexpr qint64 kMaxIniBytes = 16 * 1024 * 1024;
+
+FileRead readIni(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    FileRead r = readWholeFile(fd, kMaxIniBytes);
+    if (fd >= 0)
+        ::close(fd);
+    return r;
+}
+} // namespace
+
+bool INITool::entryCall(const QString& value, const QString& section, const QString& key, const QString& path)
+{
+    struct stat st{};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != ::geteuid())
+        return false;
+    const FileRead file = readIni(path);
+    if (!file.ok)
+        return false;
+    IniDocument doc = IniDocument::parse(file.data);
+    if (doc.value(section, key) == value)
+        return false;
+    doc.setValue(section, key, value);
+    return replaceFileAtomically(path, doc.serialize());
+}
+
+QString INITool::read(const QString& path, const QString& section, const QString& key)
+{
+    const FileRead file = readIni(path);
+    if (!file.ok)
+        return {};
+    return IniDocument::parse(file.data).value(section, key).value_or(QString());
+}
+
+QString CartellaSistema()
+{
+    QString dir = QStringLiteral("/etc").trimmed();
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    return dir;
+}
+
+} // namespace qx

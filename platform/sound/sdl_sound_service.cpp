@@ -1,0 +1,477 @@
+// The sound service on SDL2_mixer: WAV files on mixer channels, MIDI files through FluidSynth on the music stream.
+#include "platform/sound/sound_service.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <algorithm>
+#include <condition_variable>
+#include <list>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace qx {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr int kFrequency = 44100;
+constexpr int kOutputChannels = 2;
+// About 23 ms a buffer: a chime starts promptly, and a busy machine still keeps the device fed.
+constexpr int kBufferFrames = 1024;
+constexpr int kMinMixChannels = 8;
+// Our sound files are a few megabytes; a wrong path to something huge must not stall the program while it is read.
+constexpr qint64 kMaxFileBytes = 128 * 1024 * 1024;
+// playSync serves a handful of short chimes over and over: keep them decoded, but not every file ever played.
+constexpr std::size_t kSyncCacheEntries = 8;
+
+// What a file looked like, so that a file that has changed is read again and one that has not is not.
+struct FileStamp {
+    qint64 size = -1;
+    qint64 modifiedMs = 0;
+
+    bool operator==(const FileStamp&) const = default;
+    bool exists() const { return size >= 0; }
+
+    static FileStamp of(const QString& path)
+    {
+        const QFileInfo info(path);
+        if (!info.isFile())
+            return {};
+        return {info.size(), info.lastModified().toMSecsSinceEpoch()};
+    }
+};
+
+// The whole file, or nothing when it is missing, unreadable, empty or implausibly large.
+QByteArray readSoundFile(const QString& path, const FileStamp& stamp)
+{
+    if (!stamp.exists() || stamp.size == 0 || stamp.size > kMaxFileBytes)
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool isMidi(const QByteArray& bytes) { return bytes.startsWith("MThd"); }
+
+struct FreeChunk {
+    void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
+};
+struct FreeMusic {
+    void operator()(Mix_Music* music) const { Mix_FreeMusic(music); }
+};
+using ChunkPtr = std::unique_ptr<Mix_Chunk, FreeChunk>;
+using MusicPtr = std::unique_ptr<Mix_Music, FreeMusic>;
+
+// Decodes to the opened device's format, once, so that playing costs nothing but mixing.
+ChunkPtr decodeChunk(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return nullptr;
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), int(bytes.size()));
+    return ChunkPtr(source ? Mix_LoadWAV_RW(source, 1) : nullptr);
+}
+
+// SDL_mixer is one per process, and so is this: which channel belongs to whom, and whose song the music stream holds.
+struct MixerState {
+    int openDevices = 0;
+    std::vector<const void*> channelOwners;
+    const void* musicOwner = nullptr;
+};
+// Never destroyed: the audio thread and late destructors may still reach it while the program exits.
+MixerState& mixer()
+{
+    static auto* state = new MixerState;
+    return *state;
+}
+
+bool ownsChannel(int channel, const void* owner)
+{
+    const auto& owners = mixer().channelOwners;
+    return channel >= 0 && std::size_t(channel) < owners.size() && owners[std::size_t(channel)] == owner &&
+           Mix_Playing(channel) != 0;
+}
+
+// A channel nobody is playing on, now belonging to owner; the mixer grows when all are busy. -1 if it cannot.
+int claimChannel(const void* owner)
+{
+    int count = Mix_AllocateChannels(-1);
+    int channel = 0;
+    while (channel < count && Mix_Playing(channel) != 0)
+        ++channel;
+    if (channel == count)
+        count = Mix_AllocateChannels(std::max(kMinMixChannels, count * 2));
+    if (channel >= count)
+        return -1;
+    auto& owners = mixer().channelOwners;
+    owners.resize(std::size_t(count), nullptr);
+    owners[std::size_t(channel)] = owner;
+    return channel;
+}
+
+void disownChannels(const void* owner)
+{
+    for (auto& o : mixer().channelOwners)
+        if (o == owner)
+            o = nullptr;
+}
+
+// playSync sleeps until SDL_mixer reports its channel finished. The hook is process-wide and carries no context,
+// hence one static meeting point; the service is used from one thread, so there is one waiter at a time.
+struct ChannelWait {
+    std::mutex mutex;
+    std::condition_variable finished;
+    int channel = -1;
+    bool done = false;
+};
+ChannelWait& channelWait()
+{
+    static auto* wait = new ChannelWait;
+    return *wait;
+}
+
+// Runs on the audio thread (or inside Mix_HaltChannel): never call back into SDL_mixer from here.
+void SDLCALL onChannelFinished(int channel)
+{
+    auto& wait = channelWait();
+    {
+        std::lock_guard lock(wait.mutex);
+        if (channel != wait.channel)
+            return;
+        wait.done = true;
+    }
+    wait.finished.notify_all();
+}
+
+class SdlSoundObject;
+
+// The audio device as one service sees it: opened on first use, closed with the service.
+class Device {
+public:
+    explicit Device(SdlSoundOptions options) : options_(std::move(options)) {}
+    ~Device() { shutDown(); }
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    // True when sound can be played now. Opens the device on first use; after a failed open it answers false at once
+    // until retryAfterFailure has passed. The retry runs only when something is played, never on a timer: a failed
+    // open costs a millisecond or two, and a program that runs all day then finds a sound server started after it.
+    bool ready();
+    bool isOpen() const { return open_; }
+    // Silences and frees everything, closes the device and refuses to open it again.
+    void shutDown();
+
+    milliseconds duration(const Mix_Chunk& chunk) const
+    {
+        return milliseconds((qint64(chunk.alen) * 1000 + bytesPerSecond_ - 1) / bytesPerSecond_);
+    }
+    milliseconds bufferTime() const { return bufferTime_; }
+    const SdlSoundOptions& options() const { return options_; }
+
+    // The decoded file for playSync; nullptr when the file is missing or cannot be decoded (remembered likewise).
+    Mix_Chunk* syncChunk(const QString& path);
+
+    void attach(SdlSoundObject* object) { objects_.push_back(object); }
+    void detach(SdlSoundObject* object) { std::erase(objects_, object); }
+
+private:
+    bool open();
+    static void quitSdlIfUnused();
+
+    struct CachedChunk {
+        QString path;
+        FileStamp stamp;
+        ChunkPtr chunk;
+    };
+
+    SdlSoundOptions options_;
+    bool open_ = false;
+    bool shutDown_ = false;
+    std::optional<SteadyClock::time_point> lastFailure_;
+    qint64 bytesPerSecond_ = qint64(kFrequency) * kOutputChannels * 2;
+    milliseconds bufferTime_{kBufferFrames * 1000 / kFrequency + 1};
+    std::list<CachedChunk> syncCache_; // most recently used first
+    std::vector<SdlSoundObject*> objects_;
+};
+
+class SdlSoundObject final : public SoundObject {
+public:
+    SdlSoundObject(std::shared_ptr<Device> device, QString path) : device_(std::move(device)), path_(std::move(path))
+    {
+        device_->attach(this);
+    }
+    ~SdlSoundObject() override
+    {
+        device_->detach(this);
+        release();
+    }
+    SdlSoundObject(const SdlSoundObject&) = delete;
+    SdlSoundObject& operator=(const SdlSoundObject&) = delete;
+
+    void play() override
+    {
+        if (!device_->ready() || !load())
+            return;
+        if (chunk_) {
+            const int channel = ownsChannel(channel_, this) ? channel_ : claimChannel(this);
+            if (channel >= 0)
+                channel_ = Mix_PlayChannel(channel, chunk_.get(), 0);
+            return;
+        }
+        // SDL_mixer cannot rewind a FluidSynth song, and one that was interrupted resumes late with a stale tail; a
+        // song that ran to its end starts again cleanly, any other is rebuilt from the bytes kept in memory.
+        const bool endedByItself = mixer().musicOwner == this && Mix_PlayingMusic() == 0 && !halted_;
+        if (!fresh_ && !endedByItself && !buildMusic())
+            return;
+        if (Mix_PlayMusic(music_.get(), 0) == 0) {
+            mixer().musicOwner = this;
+            fresh_ = false;
+            halted_ = false;
+        }
+    }
+
+    void stop() override
+    {
+        if (!device_->isOpen())
+            return;
+        if (ownsChannel(channel_, this))
+            Mix_HaltChannel(channel_);
+        if (playingMusic()) {
+            Mix_HaltMusic();
+            halted_ = true;
+        }
+    }
+
+    bool isPlaying() const override
+    {
+        if (!device_->isOpen())
+            return false;
+        return chunk_ ? ownsChannel(channel_, this) : playingMusic();
+    }
+
+    // Frees what was decoded; the object stays usable and reads its file again on the next play.
+    void release()
+    {
+        if (mixer().musicOwner == this)
+            mixer().musicOwner = nullptr;
+        disownChannels(this);
+        music_.reset();
+        chunk_.reset();
+        midi_.clear();
+        channel_ = -1;
+        loadedStamp_.reset();
+    }
+
+private:
+    bool playingMusic() const { return music_ && mixer().musicOwner == this && Mix_PlayingMusic() != 0; }
+
+    // Reads and decodes the file once. A file that failed is not read again until it changes on disk.
+    bool load()
+    {
+        if (chunk_ || music_)
+            return true;
+        const FileStamp stamp = FileStamp::of(path_);
+        if (loadedStamp_ == stamp)
+            return false;
+        loadedStamp_ = stamp;
+        QByteArray bytes = readSoundFile(path_, stamp);
+        if (isMidi(bytes)) {
+            midi_ = std::move(bytes);
+            if (buildMusic())
+                return true;
+            midi_.clear();
+            return false;
+        }
+        chunk_ = decodeChunk(bytes);
+        return chunk_ != nullptr;
+    }
+
+    bool buildMusic()
+    {
+        if (mixer().musicOwner == this)
+            mixer().musicOwner = nullptr;
+        music_.reset();
+        // The song keeps reading from midi_, which lives as long as it does.
+        if (SDL_RWops* source = SDL_RWFromConstMem(midi_.constData(), int(midi_.size())))
+            music_.reset(Mix_LoadMUS_RW(source, 1));
+        fresh_ = true;
+        halted_ = false;
+        return music_ != nullptr;
+    }
+
+    std::shared_ptr<Device> device_;
+    QString path_;
+    std::optional<FileStamp> loadedStamp_;
+    ChunkPtr chunk_;
+    int channel_ = -1;
+    QByteArray midi_;
+    MusicPtr music_;
+    bool fresh_ = true;   // music_ has not been played since it was built
+    bool halted_ = false; // stop() cut music_ short
+};
+
+bool Device::ready()
+{
+    if (open_)
+        return true;
+    if (shutDown_)
+        return false;
+    const auto now = SteadyClock::now();
+    if (lastFailure_ && now - *lastFailure_ < options_.retryAfterFailure)
+        return false;
+    open_ = open();
+    if (open_)
+        lastFailure_.reset();
+    else
+        lastFailure_ = now;
+    return open_;
+}
+
+bool Device::open()
+{
+    // Qt owns the program's signals.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The name the sound server shows for our stream.
+    const QByteArray appName = QCoreApplication::applicationName().toUtf8();
+    if (!appName.isEmpty())
+        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, appName.constData());
+
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        quitSdlIfUnused();
+        return false;
+    }
+    if (Mix_OpenAudio(kFrequency, AUDIO_S16SYS, kOutputChannels, kBufferFrames) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        quitSdlIfUnused();
+        return false;
+    }
+    // The device may have settled on another rate or channel count; chunks are decoded to whatever it chose.
+    int frequency = 0;
+    int channels = 0;
+    Uint16 format = 0;
+    if (Mix_QuerySpec(&frequency, &format, &channels) != 0 && frequency > 0 && channels > 0) {
+        bytesPerSecond_ = qint64(frequency) * channels * (SDL_AUDIO_BITSIZE(format) / 8);
+        bufferTime_ = milliseconds(kBufferFrames * 1000 / frequency + 1);
+    }
+    Mix_SetSoundFonts(QFile::encodeName(options_.soundFont).constData());
+    if (mixer().openDevices++ == 0)
+        Mix_ChannelFinished(onChannelFinished);
+    return true;
+}
+
+void Device::shutDown()
+{
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    for (SdlSoundObject* object : objects_)
+        object->release();
+    syncCache_.clear();
+    disownChannels(this);
+    if (!open_)
+        return;
+    open_ = false;
+    const bool last = --mixer().openDevices == 0;
+    if (last)
+        Mix_ChannelFinished(nullptr);
+    Mix_CloseAudio();
+    if (last)
+        Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    quitSdlIfUnused();
+}
+
+void Device::quitSdlIfUnused()
+{
+    if (SDL_WasInit(0) == 0)
+        SDL_Quit();
+}
+
+Mix_Chunk* Device::syncChunk(const QString& path)
+{
+    const FileStamp stamp = FileStamp::of(path);
+    if (!stamp.exists())
+        return nullptr;
+    auto it = std::find_if(syncCache_.begin(), syncCache_.end(), [&](const CachedChunk& c) { return c.path == path; });
+    if (it != syncCache_.end() && it->stamp == stamp) {
+        syncCache_.splice(syncCache_.begin(), syncCache_, it);
+        return syncCache_.front().chunk.get();
+    }
+    if (it != syncCache_.end())
+        syncCache_.erase(it);
+    syncCache_.push_front({path, stamp, decodeChunk(readSoundFile(path, stamp))});
+    if (syncCache_.size() > kSyncCacheEntries)
+        syncCache_.pop_back();
+    return syncCache_.front().chunk.get();
+}
+
+class SdlSoundService final : public SoundService {
+public:
+    explicit SdlSoundService(const SdlSoundOptions& options) : device_(std::make_shared<Device>(options)) {}
+    ~SdlSoundService() override { device_->shutDown(); }
+
+    std::unique_ptr<SoundObject> bind(const QString& path) override
+    {
+        return std::make_unique<SdlSoundObject>(device_, path);
+    }
+
+    void playSync(const QString& path) override
+    {
+        const auto start = SteadyClock::now();
+        if (!device_->ready())
+            return;
+        Mix_Chunk* chunk = device_->syncChunk(path);
+        if (!chunk)
+            return;
+        // The promise is to the caller, so the clock started when we were called, not when the sound did.
+        const auto deadline = start + device_->duration(*chunk) + device_->options().syncMargin;
+        const int channel = claimChannel(device_.get());
+        if (channel < 0)
+            return;
+
+        auto& wait = channelWait();
+        {
+            std::lock_guard lock(wait.mutex);
+            wait.channel = channel;
+            wait.done = false;
+        }
+        bool finished = false;
+        if (Mix_PlayChannel(channel, chunk, 0) == channel) {
+            std::unique_lock lock(wait.mutex);
+            finished = wait.finished.wait_until(lock, deadline, [&] { return wait.done; });
+        }
+        {
+            std::lock_guard lock(wait.mutex);
+            wait.channel = -1;
+        }
+        if (finished) {
+            // The mixer lets go of a sound as it hands the last of it to the device, about a buffer before it is heard.
+            std::this_thread::sleep_until(std::min(deadline, SteadyClock::now() + device_->bufferTime()));
+        } else if (ownsChannel(channel, device_.get())) {
+            Mix_HaltChannel(channel); // the device is stalled or slow: keep the promise and cut the sound
+        }
+        disownChannels(device_.get());
+    }
+
+private:
+    std::shared_ptr<Device> device_;
+};
+
+} // namespace
+
+std::unique_ptr<SoundService> makeSdlSoundService() { return makeSdlSoundService(SdlSoundOptions{}); }
+
+std::unique_ptr<SoundService> makeSdlSoundService(const SdlSoundOptions& options)
+{
+    return std::make_unique<SdlSoundService>(options);
+}
+
+} // namespace qx

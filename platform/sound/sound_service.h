@@ -1,0 +1,46 @@
+// Sound playback for the three programs: WAV and MIDI files, played in the background or to the end.
+#pragma once
+
+#include <QString>
+#include <chrono>
+#include <memory>
+
+namespace qx {
+
+// A sound bound to one file (WAV or MIDI), played asynchronously.
+class SoundObject {
+public:
+    virtual ~SoundObject() = default;
+    virtual void play() = 0; // from the beginning; returns at once; restarts if already playing
+    virtual void stop() = 0; // ends this object's playback, if any
+    virtual bool isPlaying() const = 0;
+};
+
+class SoundService {
+public:
+    virtual ~SoundService() = default;
+    virtual std::unique_ptr<SoundObject> bind(const QString& path) = 0; // never null, even for a missing file
+    // Plays a WAV file and returns when it has ended; never later than the file's length plus a short margin
+    // (about 250 ms), whatever the device does. Returns at once when there is no device or the file is missing/broken.
+    virtual void playSync(const QString& path) = 0;
+};
+
+// The General MIDI sound font; FluidSynth's built-in default path does not exist on Debian.
+inline constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+struct SdlSoundOptions {
+    QString soundFont = QString::fromLatin1(kDefaultSoundFont);
+    // A failed device open is not tried again before this long, so a missing device costs nothing per call, yet a
+    // sound server started after the program is picked up.
+    std::chrono::milliseconds retryAfterFailure{30'000};
+    // How far past the file's length playSync waits before it cuts the sound and returns anyway.
+    std::chrono::milliseconds syncMargin{250};
+};
+
+// Never fails: without a sound device every call returns at once. The audio device is opened on first use and closed
+// when the service is destroyed (objects still bound then fall silent). Use the service and its objects from one
+// thread.
+std::unique_ptr<SoundService> makeSdlSoundService();
+std::unique_ptr<SoundService> makeSdlSoundService(const SdlSoundOptions& options);
+
+} // namespace qx
