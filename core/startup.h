@@ -1,0 +1,31 @@
+// What the clock does when it starts: register its launcher, load the analog window, show the chosen face.
+#pragma once
+
+#include <QString>
+
+class QCoreApplication;
+
+namespace qx {
+
+class FaceManager;
+class SettingsStore;
+
+// Loads the analog window hidden, then shows the face named by "Avvio": "Analogico", "Digitale", "Mini",
+// "Quadrantix" or the empty text (the large face); any other value shows no face, and the clock keeps running
+// hidden with its chimes and alarm.
+void startUp(FaceManager& faces, const SettingsStore& store);
+
+// Writes or refreshes the launcher quadrantix.desktop in $XDG_DATA_HOME/applications, pointing at `executable`.
+// It is what the start-at-log-on option copies, and it puts the clock in the desktop's menu. Returns the path.
+QString registerLauncher(const QString& executable);
+
+// Italian texts for the toolkit's own dialogs and menus, whatever the user's language.
+void installItalianTranslations(QCoreApplication& app);
+
+} // namespace qx
+
+namespace qx {
+// With QUADRANTIX_TRACE set: traces "mapped <window>" when a top-level window is first on screen and "menu
+// <captions>" when a pop-up menu opens, for the end-to-end tests and the benchmark. Costs nothing otherwise.
+void installTraceHooks(QCoreApplication& app);
+} // namespace qx
