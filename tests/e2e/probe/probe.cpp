@@ -1,0 +1,100 @@
+// A tiny shaped Qt window that the end-to-end harness and the benchmark measure themselves against.
+#include <QApplication>
+#include <QDateTime>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <ctime>
+
+namespace qx {
+
+// Same line format as the programs' own QUADRANTIX_TRACE, so the harness's readers are tested on it.
+static std::FILE* traceFile = nullptr;
+
+static void trace(const char* event, const QByteArray& args) {
+    if (!traceFile)
+        return;
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    std::fprintf(traceFile, "%lld %s %s\n", static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec, event,
+                 args.constData());
+    std::fflush(traceFile);
+}
+
+class ProbeWindow : public QWidget {
+public:
+    explicit ProbeWindow(bool everyMillisecond) {
+        setObjectName(QStringLiteral("Probe"));
+        setWindowTitle(QStringLiteral("QX Probe"));
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        resize(300, 200);
+        setMask(QRegion(rect(), QRegion::Ellipse));
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setSingleShot(!everyMillisecond);
+        connect(&timer_, &QTimer::timeout, this, &ProbeWindow::tick);
+        if (everyMillisecond)
+            timer_.start(1);
+        else
+            armForNextSecond();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), QColor(0x20, 0xa0, 0x60));
+        // A small mark that moves with the seconds, so each new second really paints something.
+        p.fillRect(20 + (second_ % 10) * 20, 90, 12, 12, Qt::white);
+        if (!mapped_) {
+            mapped_ = true;
+            QTimer::singleShot(0, this, [this] { trace("mapped", objectName().toUtf8()); });
+        }
+    }
+    void mousePressEvent(QMouseEvent* e) override { grab_ = e->globalPosition().toPoint() - pos(); }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (e->buttons() & Qt::LeftButton)
+            move(e->globalPosition().toPoint() - grab_);
+    }
+
+private:
+    void armForNextSecond() { timer_.start(1000 - static_cast<int>(QDateTime::currentMSecsSinceEpoch() % 1000)); }
+    void tick() {
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        if (now != second_) {
+            second_ = now;
+            repaint();
+            trace("shown", QByteArray::number(now) + " Probe");
+        } else {
+            update();
+        }
+        if (timer_.isSingleShot())
+            armForNextSecond();
+    }
+
+    QTimer timer_;
+    QPoint grab_;
+    qint64 second_ = 0;
+    bool mapped_ = false;
+};
+
+} // namespace qx
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (const QByteArray path = qgetenv("QUADRANTIX_TRACE"); !path.isEmpty())
+        qx::traceFile = std::fopen(path.constData(), "a");
+    timespec mono{};
+    clock_gettime(CLOCK_MONOTONIC, &mono);
+    std::printf("now %s\nmonotonic %lld\n",
+                QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8().constData(),
+                static_cast<long long>(mono.tv_sec));
+    std::fflush(stdout);
+    qx::ProbeWindow window(app.arguments().contains(QStringLiteral("--every-ms")));
+    window.move(100, 100);
+    window.show();
+    return app.exec();
+}
