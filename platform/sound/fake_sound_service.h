@@ -24,21 +24,18 @@ struct FakeSoundJournal {
 class FakeSoundObject final : public SoundObject {
 public:
     FakeSoundObject(std::shared_ptr<detail::FakeSoundJournal> journal, QString path)
-        : journal_(std::move(journal)), path_(std::move(path))
-    {
+        : journal_(std::move(journal)), path_(std::move(path)) {
         journal_->live.push_back(this);
     }
     ~FakeSoundObject() override { std::erase(journal_->live, this); }
     FakeSoundObject(const FakeSoundObject&) = delete;
     FakeSoundObject& operator=(const FakeSoundObject&) = delete;
 
-    void play() override
-    {
+    void play() override {
         journal_->events.push_back(QStringLiteral("play:") + path_);
         playing_ = true;
     }
-    void stop() override
-    {
+    void stop() override {
         journal_->events.push_back(QStringLiteral("stop:") + path_);
         playing_ = false;
     }
@@ -47,7 +44,8 @@ public:
     const QString& path() const { return path_; }
     // As if the sound had ended by itself (false) or were still going (true); the next play or stop changes it again.
     void setPlaying(bool playing) { playing_ = playing; }
-    // A fixed answer for isPlaying whatever play and stop do, e.g. false for a machine without sound; nullopt undoes it.
+    // A fixed answer for isPlaying whatever play and stop do, e.g. false for a machine without sound; nullopt undoes
+    // it.
     void setPlayingAnswer(std::optional<bool> answer) { answer_ = answer; }
 
 private:
@@ -60,8 +58,7 @@ private:
 // Records every play, stop and playSync in order as "play:<path>", "stop:<path>", "sync:<path>".
 class FakeSoundService final : public SoundService {
 public:
-    std::unique_ptr<SoundObject> bind(const QString& path) override
-    {
+    std::unique_ptr<SoundObject> bind(const QString& path) override {
         journal_->boundPaths.push_back(path);
         return std::make_unique<FakeSoundObject>(journal_, path);
     }
@@ -73,8 +70,7 @@ public:
     const std::vector<QString>& boundPaths() const { return journal_->boundPaths; }
 
     // The objects bound to path that still exist, oldest first.
-    std::vector<FakeSoundObject*> objects(const QString& path) const
-    {
+    std::vector<FakeSoundObject*> objects(const QString& path) const {
         std::vector<FakeSoundObject*> found;
         for (auto* object : journal_->live)
             if (object->path() == path)
@@ -82,13 +78,11 @@ public:
         return found;
     }
     // setPlaying / setPlayingAnswer on every object bound to path.
-    void setPlaying(const QString& path, bool playing)
-    {
+    void setPlaying(const QString& path, bool playing) {
         for (auto* object : objects(path))
             object->setPlaying(playing);
     }
-    void setPlayingAnswer(const QString& path, std::optional<bool> answer)
-    {
+    void setPlayingAnswer(const QString& path, std::optional<bool> answer) {
         for (auto* object : objects(path))
             object->setPlayingAnswer(answer);
     }

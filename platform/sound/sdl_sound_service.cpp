@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <algorithm>
@@ -40,8 +41,7 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
     bool exists() const { return size >= 0; }
 
-    static FileStamp of(const QString& path)
-    {
+    static FileStamp of(const QString& path) {
         const QFileInfo info(path);
         if (!info.isFile())
             return {};
@@ -50,8 +50,7 @@ struct FileStamp {
 };
 
 // The whole file, or nothing when it is missing, unreadable, empty or implausibly large.
-QByteArray readSoundFile(const QString& path, const FileStamp& stamp)
-{
+QByteArray readSoundFile(const QString& path, const FileStamp& stamp) {
     if (!stamp.exists() || stamp.size == 0 || stamp.size > kMaxFileBytes)
         return {};
     QFile file(path);
@@ -60,7 +59,24 @@ QByteArray readSoundFile(const QString& path, const FileStamp& stamp)
     return file.readAll();
 }
 
-bool isMidi(const QByteArray& bytes) { return bytes.startsWith("MThd"); }
+bool isMidi(const QByteArray& bytes) {
+    return bytes.startsWith("MThd");
+}
+
+// The header and at least one track are all there. FluidSynth loads the whole sound font before it looks at the song,
+// so a broken file is better turned away here, where it costs nothing.
+bool isWholeMidi(const QByteArray& bytes) {
+    const auto u32 = [&](qint64 at) { return qint64(qFromBigEndian<quint32>(bytes.constData() + at)); };
+    if (!isMidi(bytes) || bytes.size() < 14 || u32(4) < 6)
+        return false;
+    for (qint64 at = 8 + u32(4); at + 8 <= bytes.size(); at += 8 + u32(at + 4)) {
+        if (at + 8 + u32(at + 4) > bytes.size())
+            return false;
+        if (bytes.mid(at, 4) == "MTrk")
+            return true;
+    }
+    return false;
+}
 
 struct FreeChunk {
     void operator()(Mix_Chunk* chunk) const { Mix_FreeChunk(chunk); }
@@ -72,8 +88,7 @@ using ChunkPtr = std::unique_ptr<Mix_Chunk, FreeChunk>;
 using MusicPtr = std::unique_ptr<Mix_Music, FreeMusic>;
 
 // Decodes to the opened device's format, once, so that playing costs nothing but mixing.
-ChunkPtr decodeChunk(const QByteArray& bytes)
-{
+ChunkPtr decodeChunk(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return nullptr;
     SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), int(bytes.size()));
@@ -87,22 +102,19 @@ struct MixerState {
     const void* musicOwner = nullptr;
 };
 // Never destroyed: the audio thread and late destructors may still reach it while the program exits.
-MixerState& mixer()
-{
+MixerState& mixer() {
     static auto* state = new MixerState;
     return *state;
 }
 
-bool ownsChannel(int channel, const void* owner)
-{
+bool ownsChannel(int channel, const void* owner) {
     const auto& owners = mixer().channelOwners;
     return channel >= 0 && std::size_t(channel) < owners.size() && owners[std::size_t(channel)] == owner &&
            Mix_Playing(channel) != 0;
 }
 
 // A channel nobody is playing on, now belonging to owner; the mixer grows when all are busy. -1 if it cannot.
-int claimChannel(const void* owner)
-{
+int claimChannel(const void* owner) {
     int count = Mix_AllocateChannels(-1);
     int channel = 0;
     while (channel < count && Mix_Playing(channel) != 0)
@@ -117,8 +129,7 @@ int claimChannel(const void* owner)
     return channel;
 }
 
-void disownChannels(const void* owner)
-{
+void disownChannels(const void* owner) {
     for (auto& o : mixer().channelOwners)
         if (o == owner)
             o = nullptr;
@@ -132,15 +143,13 @@ struct ChannelWait {
     int channel = -1;
     bool done = false;
 };
-ChannelWait& channelWait()
-{
+ChannelWait& channelWait() {
     static auto* wait = new ChannelWait;
     return *wait;
 }
 
 // Runs on the audio thread (or inside Mix_HaltChannel): never call back into SDL_mixer from here.
-void SDLCALL onChannelFinished(int channel)
-{
+void SDLCALL onChannelFinished(int channel) {
     auto& wait = channelWait();
     {
         std::lock_guard lock(wait.mutex);
@@ -169,8 +178,7 @@ public:
     // Silences and frees everything, closes the device and refuses to open it again.
     void shutDown();
 
-    milliseconds duration(const Mix_Chunk& chunk) const
-    {
+    milliseconds duration(const Mix_Chunk& chunk) const {
         return milliseconds((qint64(chunk.alen) * 1000 + bytesPerSecond_ - 1) / bytesPerSecond_);
     }
     milliseconds bufferTime() const { return bufferTime_; }
@@ -204,20 +212,17 @@ private:
 
 class SdlSoundObject final : public SoundObject {
 public:
-    SdlSoundObject(std::shared_ptr<Device> device, QString path) : device_(std::move(device)), path_(std::move(path))
-    {
+    SdlSoundObject(std::shared_ptr<Device> device, QString path) : device_(std::move(device)), path_(std::move(path)) {
         device_->attach(this);
     }
-    ~SdlSoundObject() override
-    {
+    ~SdlSoundObject() override {
         device_->detach(this);
         release();
     }
     SdlSoundObject(const SdlSoundObject&) = delete;
     SdlSoundObject& operator=(const SdlSoundObject&) = delete;
 
-    void play() override
-    {
+    void play() override {
         if (!device_->ready() || !load())
             return;
         if (chunk_) {
@@ -238,8 +243,7 @@ public:
         }
     }
 
-    void stop() override
-    {
+    void stop() override {
         if (!device_->isOpen())
             return;
         if (ownsChannel(channel_, this))
@@ -250,16 +254,14 @@ public:
         }
     }
 
-    bool isPlaying() const override
-    {
+    bool isPlaying() const override {
         if (!device_->isOpen())
             return false;
         return chunk_ ? ownsChannel(channel_, this) : playingMusic();
     }
 
-    // Frees what was decoded; the object stays usable and reads its file again on the next play.
-    void release()
-    {
+    // Frees what was decoded, while SDL_mixer is still open to take it back.
+    void release() {
         if (mixer().musicOwner == this)
             mixer().musicOwner = nullptr;
         disownChannels(this);
@@ -274,8 +276,7 @@ private:
     bool playingMusic() const { return music_ && mixer().musicOwner == this && Mix_PlayingMusic() != 0; }
 
     // Reads and decodes the file once. A file that failed is not read again until it changes on disk.
-    bool load()
-    {
+    bool load() {
         if (chunk_ || music_)
             return true;
         const FileStamp stamp = FileStamp::of(path_);
@@ -284,6 +285,8 @@ private:
         loadedStamp_ = stamp;
         QByteArray bytes = readSoundFile(path_, stamp);
         if (isMidi(bytes)) {
+            if (!isWholeMidi(bytes))
+                return false;
             midi_ = std::move(bytes);
             if (buildMusic())
                 return true;
@@ -294,8 +297,7 @@ private:
         return chunk_ != nullptr;
     }
 
-    bool buildMusic()
-    {
+    bool buildMusic() {
         if (mixer().musicOwner == this)
             mixer().musicOwner = nullptr;
         music_.reset();
@@ -318,8 +320,7 @@ private:
     bool halted_ = false; // stop() cut music_ short
 };
 
-bool Device::ready()
-{
+bool Device::ready() {
     if (open_)
         return true;
     if (shutDown_)
@@ -335,8 +336,7 @@ bool Device::ready()
     return open_;
 }
 
-bool Device::open()
-{
+bool Device::open() {
     // Qt owns the program's signals.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // The name the sound server shows for our stream.
@@ -367,8 +367,7 @@ bool Device::open()
     return true;
 }
 
-void Device::shutDown()
-{
+void Device::shutDown() {
     if (shutDown_)
         return;
     shutDown_ = true;
@@ -389,14 +388,12 @@ void Device::shutDown()
     quitSdlIfUnused();
 }
 
-void Device::quitSdlIfUnused()
-{
+void Device::quitSdlIfUnused() {
     if (SDL_WasInit(0) == 0)
         SDL_Quit();
 }
 
-Mix_Chunk* Device::syncChunk(const QString& path)
-{
+Mix_Chunk* Device::syncChunk(const QString& path) {
     const FileStamp stamp = FileStamp::of(path);
     if (!stamp.exists())
         return nullptr;
@@ -407,7 +404,10 @@ Mix_Chunk* Device::syncChunk(const QString& path)
     }
     if (it != syncCache_.end())
         syncCache_.erase(it);
-    syncCache_.push_front({path, stamp, decodeChunk(readSoundFile(path, stamp))});
+    // A MIDI file would be rendered whole by FluidSynth before playing, followed by its two seconds of grace: the
+    // program's chimes are WAV files, so playSync declines it.
+    const QByteArray bytes = readSoundFile(path, stamp);
+    syncCache_.push_front({path, stamp, isMidi(bytes) ? nullptr : decodeChunk(bytes)});
     if (syncCache_.size() > kSyncCacheEntries)
         syncCache_.pop_back();
     return syncCache_.front().chunk.get();
@@ -418,13 +418,11 @@ public:
     explicit SdlSoundService(const SdlSoundOptions& options) : device_(std::make_shared<Device>(options)) {}
     ~SdlSoundService() override { device_->shutDown(); }
 
-    std::unique_ptr<SoundObject> bind(const QString& path) override
-    {
+    std::unique_ptr<SoundObject> bind(const QString& path) override {
         return std::make_unique<SdlSoundObject>(device_, path);
     }
 
-    void playSync(const QString& path) override
-    {
+    void playSync(const QString& path) override {
         const auto start = SteadyClock::now();
         if (!device_->ready())
             return;
@@ -467,10 +465,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<SoundService> makeSdlSoundService() { return makeSdlSoundService(SdlSoundOptions{}); }
+std::unique_ptr<SoundService> makeSdlSoundService() {
+    return makeSdlSoundService(SdlSoundOptions{});
+}
 
-std::unique_ptr<SoundService> makeSdlSoundService(const SdlSoundOptions& options)
-{
+std::unique_ptr<SoundService> makeSdlSoundService(const SdlSoundOptions& options) {
     return std::make_unique<SdlSoundService>(options);
 }
 
