@@ -1,0 +1,42 @@
+// Rendering of the compiled-in SVG pictures, cached per name and size.
+#include "assets/artwork.h"
+
+#include <QHash>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QtGlobal>
+
+namespace qx {
+
+QPixmap renderArtwork(const QString& name, QSize size) {
+    // Faces repaint every second; rendering an SVG each time would cost far more than a pixmap copy.
+    static QHash<QString, QPixmap> cache;
+    const QString key =
+        name + QLatin1Char('@') + QString::number(size.width()) + QLatin1Char('x') + QString::number(size.height());
+    if (const auto hit = cache.constFind(key); hit != cache.constEnd())
+        return hit.value();
+
+    QSvgRenderer renderer(QStringLiteral(":/assets/%1.svg").arg(name));
+    if (!renderer.isValid()) {
+        qWarning("qx::renderArtwork: no picture named %s", qPrintable(name));
+        return {};
+    }
+    const QSize target = size.isEmpty() ? renderer.defaultSize() : size;
+    QImage image(target, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+        renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(target)));
+    }
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(1.0);
+    cache.insert(key, pixmap);
+    return pixmap;
+}
+
+QCursor artworkCursor(const QString& name, QPoint hotspot) {
+    return QCursor(renderArtwork(name), hotspot.x(), hotspot.y());
+}
+
+} // namespace qx

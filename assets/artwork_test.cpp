@@ -1,0 +1,259 @@
+// Tests of the compiled-in pictures: each parses cleanly in Qt's SVG renderer at its exact size, the dial keeps
+// the hands' area flat, the liquid-crystal digits light the right segments, and the render helper caches.
+#include "assets/artwork.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QSet>
+#include <QSvgRenderer>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Picture {
+    const char* name;
+    int width;
+    int height;
+    bool opaque; // false: transparent round the drawing
+};
+
+const std::vector<Picture>& pictures() {
+    static const std::vector<Picture> all = [] {
+        std::vector<Picture> list = {
+            {"dial", 216, 214, true},        {"logo", 227, 227, false},     {"logo_small", 32, 32, false},
+            {"info", 32, 32, false},         {"fireworks", 317, 421, true}, {"quadrantix_face", 663, 138, true},
+            {"pointer_face", 32, 32, false},
+        };
+        static const std::vector<std::string> names = [] {
+            std::vector<std::string> n;
+            for (int d = 0; d <= 9; ++d) {
+                n.push_back("lcd_large_" + std::to_string(d));
+                n.push_back("lcd_small_" + std::to_string(d));
+            }
+            for (const char* tool : {"lap", "mode", "start", "stop", "reset", "analog", "digital", "options", "exit",
+                                     "cancel", "screensaver", "mini"})
+                n.push_back(std::string("tb_") + tool);
+            return n;
+        }();
+        for (const std::string& name : names) {
+            int width = 48;
+            int height = 48;
+            if (name.starts_with("lcd_large_")) {
+                const char digit = name.back();
+                width = digit == '1' ? 36 : digit == '7' ? 53 : 52;
+                height = 59;
+            } else if (name.starts_with("lcd_small_")) {
+                width = name.back() == '1' ? 17 : 25;
+                height = 28;
+            }
+            list.push_back({name.c_str(), width, height, false});
+        }
+        return list;
+    }();
+    return all;
+}
+
+QString resourcePath(const char* name) {
+    return QStringLiteral(":/assets/%1.svg").arg(QLatin1String(name));
+}
+
+// Collects what Qt's SVG parser complains about: an element or attribute it does not support.
+class SvgWarnings {
+public:
+    SvgWarnings() { previous_ = qInstallMessageHandler(&SvgWarnings::handle); }
+    ~SvgWarnings() { qInstallMessageHandler(previous_); }
+    SvgWarnings(const SvgWarnings&) = delete;
+    SvgWarnings& operator=(const SvgWarnings&) = delete;
+
+    static QStringList& messages() {
+        static QStringList list;
+        return list;
+    }
+
+private:
+    static void handle(QtMsgType, const QMessageLogContext&, const QString& message) { messages() << message; }
+    QtMessageHandler previous_;
+};
+
+void PrintTo(const Picture& picture, std::ostream* out)
+{
+    *out << picture.name;
+}
+
+class EachPicture : public ::testing::TestWithParam<Picture> {};
+
+TEST_P(EachPicture, ParsesCleanlyAtItsExactSize) {
+    const Picture& picture = GetParam();
+    SvgWarnings::messages().clear();
+    QSvgRenderer renderer;
+    {
+        SvgWarnings warnings;
+        ASSERT_TRUE(renderer.load(resourcePath(picture.name)));
+    }
+    EXPECT_TRUE(SvgWarnings::messages().isEmpty()) << SvgWarnings::messages().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(renderer.defaultSize(), QSize(picture.width, picture.height));
+    EXPECT_EQ(renderer.viewBoxF(), QRectF(0, 0, picture.width, picture.height));
+}
+
+TEST_P(EachPicture, IsOpaqueOrTransparentRoundTheDrawing) {
+    const Picture& picture = GetParam();
+    const QImage image = qx::renderArtwork(QLatin1String(picture.name)).toImage();
+    ASSERT_EQ(image.size(), QSize(picture.width, picture.height));
+    const QPoint corners[] = {
+        {0, 0}, {picture.width - 1, 0}, {0, picture.height - 1}, {picture.width - 1, picture.height - 1}};
+    for (const QPoint corner : corners) {
+        const int alpha = qAlpha(image.pixel(corner));
+        if (picture.opaque)
+            EXPECT_EQ(alpha, 255) << "corner " << corner.x() << "," << corner.y();
+        else
+            EXPECT_EQ(alpha, 0) << "corner " << corner.x() << "," << corner.y();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Artwork, EachPicture, ::testing::ValuesIn(pictures()),
+                         [](const ::testing::TestParamInfo<Picture>& info) { return std::string(info.param.name); });
+
+TEST(Artwork, EveryCompiledPictureIsChecked) {
+    QSet<QString> listed;
+    for (const Picture& picture : pictures())
+        listed.insert(QLatin1String(picture.name) + QStringLiteral(".svg"));
+    const QStringList compiled = QDir(QStringLiteral(":/assets")).entryList({QStringLiteral("*.svg")}, QDir::Files);
+    EXPECT_EQ(QSet<QString>(compiled.begin(), compiled.end()), listed);
+}
+
+// The program erases its hands by repainting the face colour, so the face must be exactly that colour out to
+// 56 px from the hub at (109, 107.5); the numerals and ticks sit between that and the pink ring.
+TEST(Dial, IsFlatFaceColourAroundTheHubInsideAPinkRing) {
+    const QImage image = qx::renderArtwork(QStringLiteral("dial")).toImage().convertToFormat(QImage::Format_RGB32);
+    const QPointF hub(109, 107.5);
+    int checked = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (std::hypot(x + 0.5 - hub.x(), y + 0.5 - hub.y()) > 56.0)
+                continue;
+            ++checked;
+            const QRgb pixel = image.pixel(x, y);
+            if (pixel != qRgb(0, 102, 102)) {
+                ADD_FAILURE() << "pixel " << x << "," << y << " is " << qRed(pixel) << "," << qGreen(pixel) << ","
+                              << qBlue(pixel);
+                return;
+            }
+        }
+    }
+    EXPECT_GT(checked, 9000);
+
+    for (int step = 0; step < 24; ++step) {
+        const double angle = step * std::numbers::pi / 12;
+        const QPoint at = (hub + QPointF(std::sin(angle), -std::cos(angle)) * 99.0).toPoint();
+        const QColor ring = QColor::fromRgb(image.pixel(at));
+        EXPECT_GT(ring.red(), 170) << "ring at step " << step;
+        EXPECT_LT(ring.green(), 140) << "ring at step " << step;
+        EXPECT_GT(ring.blue(), 90) << "ring at step " << step;
+        EXPECT_GT(ring.red(), ring.green() + 80) << "ring at step " << step;
+    }
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 255, 255));
+}
+
+// Centres of the seven segments in each design, in picture pixels of the 52 × 59 and 25 × 28 cells.
+struct SegmentCentres {
+    const char* size;
+    QPointF a, b, c, d, e, f, g;
+    double oneShift; // the 1 keeps its right-hand column at the right edge of its narrower picture
+};
+
+const SegmentCentres largeCells{"large",     {27.9, 4.5}, {45.6, 16.5}, {43.4, 41.5}, {23.6, 54.5},
+                                {5.9, 41.5}, {8.1, 16.5}, {25.8, 28.5}, -16};
+const SegmentCentres smallCells{"small",    {13.0, 2.5},  {21.2, 8.0}, {20.2, 19.5}, {11.0, 25.5}, {2.9, 19.5},
+                                {3.9, 8.0}, {12.1, 13.5}, -8};
+
+struct DigitCase {
+    int digit;
+    const SegmentCentres* cells;
+};
+
+void PrintTo(const DigitCase& digitCase, std::ostream* out)
+{
+    *out << digitCase.cells->size << ' ' << digitCase.digit;
+}
+
+class LcdDigit : public ::testing::TestWithParam<DigitCase> {};
+
+// Dark, nearly opaque segments where the digit is lit; at most a faint ghost elsewhere; clear background.
+TEST_P(LcdDigit, LightsItsSegmentsOnAClearBackground) {
+    static const char* const lit[] = {"abcdef", "bc",     "abdeg", "abcdg",   "bcfg",
+                                      "acdfg",  "acdefg", "abc",   "abcdefg", "abcdfg"};
+    const auto [digit, cells] = GetParam();
+    const QImage image =
+        qx::renderArtwork(QStringLiteral("lcd_%1_%2").arg(QLatin1String(cells->size)).arg(digit)).toImage();
+    ASSERT_FALSE(image.isNull());
+    const std::pair<char, QPointF> segments[] = {{'a', cells->a}, {'b', cells->b}, {'c', cells->c}, {'d', cells->d},
+                                                 {'e', cells->e}, {'f', cells->f}, {'g', cells->g}};
+    for (const auto& [segment, centre] : segments) {
+        const bool on = std::string_view(lit[digit]).find(segment) != std::string_view::npos;
+        const QPointF at = centre + QPointF(digit == 1 ? cells->oneShift : 0, 0);
+        if (at.x() < 0)
+            continue; // outside the 1's picture
+        const QRgb pixel = image.pixel(int(std::floor(at.x())), int(std::floor(at.y())));
+        if (on) {
+            EXPECT_GT(qAlpha(pixel), 200) << "segment " << segment;
+            EXPECT_LT(qGray(pixel), 60) << "segment " << segment;
+        } else {
+            EXPECT_LT(qAlpha(pixel), 40) << "segment " << segment;
+        }
+    }
+    int clear = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            clear += qAlpha(image.pixel(x, y)) == 0;
+    EXPECT_GT(clear, image.width() * image.height() / 4);
+}
+
+std::vector<DigitCase> digitCases() {
+    std::vector<DigitCase> cases;
+    for (const SegmentCentres* cells : {&largeCells, &smallCells})
+        for (int digit = 0; digit <= 9; ++digit)
+            cases.push_back({digit, cells});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Artwork, LcdDigit, ::testing::ValuesIn(digitCases()),
+                         [](const ::testing::TestParamInfo<DigitCase>& info) {
+                             return std::string(info.param.cells->size) + "_" + std::to_string(info.param.digit);
+                         });
+
+TEST(RenderArtwork, RendersAtNaturalOrGivenSizeAndCaches) {
+    const QPixmap natural = qx::renderArtwork(QStringLiteral("logo"));
+    EXPECT_EQ(natural.size(), QSize(227, 227));
+    EXPECT_EQ(natural.devicePixelRatio(), 1.0);
+    EXPECT_TRUE(natural.hasAlphaChannel());
+
+    const QPixmap small = qx::renderArtwork(QStringLiteral("logo"), QSize(48, 48));
+    EXPECT_EQ(small.size(), QSize(48, 48));
+    EXPECT_EQ(qx::renderArtwork(QStringLiteral("logo"), QSize(48, 48)).cacheKey(), small.cacheKey());
+    EXPECT_NE(natural.cacheKey(), small.cacheKey());
+
+    EXPECT_TRUE(qx::renderArtwork(QStringLiteral("no_such_picture")).isNull());
+}
+
+TEST(RenderArtwork, MakesAPointerWithItsHotSpot) {
+    const QCursor cursor = qx::artworkCursor(QStringLiteral("pointer_face"), QPoint(15, 15));
+    EXPECT_EQ(cursor.hotSpot(), QPoint(15, 15));
+    EXPECT_EQ(cursor.pixmap().size(), QSize(32, 32));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
