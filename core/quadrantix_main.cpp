@@ -2,11 +2,15 @@
 #include "core/faces.h"
 #include "core/settings_store.h"
 #include "core/startup.h"
+#include "events/event_windows.h"
+#include "events/time_events.h"
 #include "faces/orologio.h"
 #include "platform/clock.h"
+#include "platform/sound/sound_service.h"
 #include "platform/trace.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 
 int main(int argc, char** argv)
 {
@@ -27,7 +31,16 @@ int main(int argc, char** argv)
     qx::SystemClock clock;
     qx::SettingsStore store;
     qx::FaceManager faces;
-    faces.setFactory(qx::FaceKind::Analogico, [&] { return new qx::Orologio(clock, store, faces); });
+    const std::unique_ptr<qx::SoundService> sound = qx::makeSdlSoundService();
+    const QString folder = QCoreApplication::applicationDirPath();
+    faces.setFactory(qx::FaceKind::Analogico, [&] {
+        auto* orologio = new qx::Orologio(clock, store, faces, *sound, folder);
+        auto windows = std::make_unique<qx::RealEventWindows>(store, orologio->Al_Suono(),
+                                                              [](const QUrl& url) { QDesktopServices::openUrl(url); });
+        orologio->setTimeEvents(std::make_unique<qx::TimeEvents>(clock, store, *sound, *orologio->BB_Suono(),
+                                                                 std::move(windows), folder));
+        return orologio;
+    });
     qx::startUp(faces, store);
     qx::traceEvent("started");
     return app.exec();

@@ -4,8 +4,10 @@
 #include "assets/artwork.h"
 #include "core/fonts.h"
 #include "core/settings_store.h"
+#include "core/time_events.h"
 #include "core/twips.h"
 #include "platform/boundary_timer.h"
+#include "platform/sound/sound_service.h"
 #include "platform/trace.h"
 
 #include <QLabel>
@@ -30,16 +32,23 @@ constexpr double kHourHand = 600 / kTwipsPerPixel;
 // The window's shape is given from the outer corner of a framed window; the frame is 5 pixels wide and the title
 // bar ends 21 pixels down, which puts the ellipse around the dial.
 const QPoint kFrameOffset(5, 21);
+
+constexpr std::int64_t kSecond = 1'000'000'000;
+constexpr std::int64_t kAlarmPeriod = 2 * kSecond;
+constexpr std::int64_t kSlack = 50'000'000;  // a tick a little early still counts as two seconds on
 const QRect kShapeInWindow(QPoint(15, 31), QPoint(212, 227));
 } // namespace
 
-Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceManager& faces)
+Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceManager& faces, SoundService& sound,
+                   const QString& programFolder)
     : FaceWindow(FaceKind::Analogico, Qt::Tool), clock_(clock), faces_(faces)
 {
     setObjectName(QStringLiteral("Orologio"));
-    // Loading, in order: first-run settings, the chime state and hands (initial members), the shape, the date
-    // label's colour, the hands timer.
+    // Loading, in order: first-run settings, the sound objects, the hands (initial members; the chime and alarm
+    // state come with setTimeEvents), the shape, the date label's colour, the timer.
     store.firstRunInit();
+    BB_Suono_ = sound.bind(programFolder + QLatin1String("/BigBen.wav"));
+    Al_Suono_ = sound.bind(programFolder + QLatin1String("/Allarme.mid"));
     setFixedSize(pxi(3270), pxi(3225));
     move(pxi(8535), pxi(5460));
     setMask(QRegion(kShapeInWindow.translated(-kFrameOffset), QRegion::Ellipse));
@@ -66,8 +75,34 @@ Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceManager& faces)
     setPopupMenu(buildMenu());
 
     Timer1 = new BoundaryTimer(clock_, gate(), this);
-    connect(Timer1, &BoundaryTimer::tick, this, &Orologio::handsTick);
-    Timer1->start(1'000'000'000);
+    connect(Timer1, &BoundaryTimer::tick, this, &Orologio::onTimer);
+    Timer1->start(kSecond);
+}
+
+Orologio::~Orologio() = default;
+
+void Orologio::setTimeEvents(std::unique_ptr<TimeEventHooks> events) { events_ = std::move(events); }
+
+void Orologio::onTimer()
+{
+    const std::int64_t nowNs = clock_.epochNs();
+    const qint64 second = clock_.now().toSecsSinceEpoch();
+    if (second != lastHandsSecond_) {
+        lastHandsSecond_ = second;
+        handsTick();
+    }
+    if (!events_)
+        return;
+    events_->chimeTick(hands_.orario, hands_.ora12);
+    // A stroke just played may have held the program for seconds; the alarm tick runs at the same pace regardless.
+    if (!alarmTicked_ || nowNs - lastAlarmNs_ >= kAlarmPeriod - kSlack) {
+        alarmTicked_ = true;
+        lastAlarmNs_ = nowNs;
+        events_->alarmTick(hands_.orario);
+    }
+    const std::int64_t period = events_->wantsHalfSecondTicks() ? kSecond / 2 : kSecond;
+    if (Timer1->periodNs() != period)
+        Timer1->start(period);
 }
 
 QMenu* Orologio::buildMenu()

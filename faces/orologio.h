@@ -5,6 +5,7 @@
 #include "faces/analog_hands.h"
 
 #include <QPixmap>
+#include <memory>
 
 class QLabel;
 class QMenu;
@@ -14,18 +15,35 @@ namespace qx {
 class BoundaryTimer;
 class Clock;
 class SettingsStore;
+class SoundObject;
+class SoundService;
+class TimeEventHooks;
 
 class Orologio : public FaceWindow {
     Q_OBJECT
 public:
-    Orologio(const Clock& clock, SettingsStore& store, FaceManager& faces);
+    Orologio(const Clock& clock, SettingsStore& store, FaceManager& faces, SoundService& sound,
+             const QString& programFolder);
+    ~Orologio() override;
+
+    // Big Ben and the alarm melody. Shared, so that an alarm window left open after the clock closes keeps them.
+    const std::shared_ptr<SoundObject>& BB_Suono() const { return BB_Suono_; }
+    const std::shared_ptr<SoundObject>& Al_Suono() const { return Al_Suono_; }
+
+    // The chimes, the alarm and the greeting, driven from this window's timer.
+    void setTimeEvents(std::unique_ptr<TimeEventHooks> events);
+    TimeEventHooks* timeEvents() const { return events_.get(); }
 
     // Left by the last hands tick; empty and 0 until the first one.
     const QString& orario() const { return hands_.orario; }
     int ora12() const { return hands_.ora12; }
     const AnalogHands& hands() const { return hands_; }
 
-    // Runs one hands tick now (the timer calls it just after every second boundary).
+    // What the window's timer does at each wake-up: the hands tick when a new second has begun, then the chime tick,
+    // then the alarm tick when two seconds have passed since the last one. The hands, chime and alarm timers share
+    // one wake-up a second; the chime tick comes every half second only while a chime sequence is under way.
+    void onTimer();
+    // One hands tick now.
     void handsTick();
 
 Q_SIGNALS:
@@ -47,6 +65,12 @@ private:
     AnalogHands hands_;
     double prec_sec = 0, prec_min = 0, prec_ore = 0;
     qint64 shownSecond_ = 0;
+    std::shared_ptr<SoundObject> BB_Suono_;
+    std::shared_ptr<SoundObject> Al_Suono_;
+    std::unique_ptr<TimeEventHooks> events_;
+    qint64 lastHandsSecond_ = 0;
+    std::int64_t lastAlarmNs_ = 0;
+    bool alarmTicked_ = false;
 };
 
 } // namespace qx

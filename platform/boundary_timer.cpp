@@ -86,15 +86,24 @@ void BoundaryTimer::onExpired()
         armNext();
         return;
     }
-    if (!gate_ || !gate_->isHeld()) {
+    if (gate_ && gate_->isHeld()) {
+        armNext();
+        return;
+    }
+    const std::int64_t periodBefore = periodNs_;
+    {
         QPointer<BoundaryTimer> self(this);
         TickGate::Hold hold(gate_);
         Q_EMIT tick();
         if (!self)
             return;  // the handler closed the window that owns this timer
     }
-    if (periodNs_ > 0)
-        armNext();
+    if (periodNs_ <= 0 || periodNs_ != periodBefore)
+        return;  // stopped, or restarted with another period by the handler
+    const std::int64_t after = clock_.epochNs();
+    const std::int64_t at = nextTickAt(targetNs_, after, periodNs_);
+    targetNs_ = at;
+    armFor(at - after + kGuardNs);
 }
 
 } // namespace qx

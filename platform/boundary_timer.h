@@ -21,6 +21,14 @@ constexpr std::int64_t nsToNextBoundary(std::int64_t nowNs, std::int64_t periodN
     return periodNs - into;
 }
 
+// When to tick next, given the moment the last tick was for and the time its handler finished: at once when the
+// following boundary already passed while the handler ran (one late tick; the others missed meanwhile are dropped),
+// otherwise at the next boundary.
+constexpr std::int64_t nextTickAt(std::int64_t lastTickNs, std::int64_t nowNs, std::int64_t periodNs)
+{
+    return nowNs - lastTickNs >= periodNs ? nowNs : nowNs + nsToNextBoundary(nowNs, periodNs);
+}
+
 // Each tick comes within a fraction of a millisecond after a boundary as read on the given clock, and its handler
 // reads a time on the new side of that boundary. The next boundary is computed afresh from the clock after every tick,
 // so a clock that jumps or a machine that resumes from suspend is followed at the next tick; boundaries that pass

@@ -2,6 +2,7 @@
 #include "core/faces.h"
 #include "core/settings_store.h"
 #include "faces/orologio.h"
+#include "platform/sound/fake_sound_service.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/temp_dir.h"
 
@@ -54,13 +55,14 @@ protected:
     OrologioTest() : store(file(QStringLiteral("q.ini"))) {}
     Orologio* make()
     {
-        faces.setFactory(FaceKind::Analogico, [this] { return new Orologio(clock, store, faces); });
+        faces.setFactory(FaceKind::Analogico, [this] { return new Orologio(clock, store, faces, sound, QStringLiteral("/q")); });
         return static_cast<Orologio*>(faces.loadOrologio());
     }
     QImage shot(Orologio* w) { return w->grab().toImage(); }
 
     test::FakeClock clock;
     SettingsStore store;
+    FakeSoundService sound;
     FaceManager faces;
 };
 

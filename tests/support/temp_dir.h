@@ -1,6 +1,8 @@
 // Each test gets a folder of its own, so that tests never share files and can run in parallel.
 #pragma once
 
+#include "tests/support/qt_printers.h"
+
 #include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -21,6 +23,3 @@ QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& data);
 
 } // namespace qx::test
-
-// Readable GoogleTest messages for Qt strings.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

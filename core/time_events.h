@@ -1,0 +1,21 @@
+// What the analog window's timers drive besides the hands: the chimes, the alarm and the millennium greeting.
+#pragma once
+
+#include <QString>
+
+namespace qx {
+
+class TimeEventHooks {
+public:
+    virtual ~TimeEventHooks() = default;
+    // The chime tick (every 500 ms): millennium check, Big Ben, half-hour sequence, hour strokes. A stroke is played
+    // to its end before this returns.
+    virtual void chimeTick(const QString& orario, int ora12) = 0;
+    // The alarm tick (every 2000 ms).
+    virtual void alarmTick(const QString& orario) = 0;
+    // True while the chime tick must come every half second (a sequence is under way, or the greeting's minute);
+    // otherwise once a second, with the hands, is enough.
+    virtual bool wantsHalfSecondTicks() const = 0;
+};
+
+} // namespace qx

@@ -1,0 +1,63 @@
+// The hour strokes, the half-hour sequence and Big Ben at noon.
+#include "events/chimes.h"
+
+#include "core/settings_store.h"
+#include "platform/sound/sound_service.h"
+
+namespace qx {
+
+Chimes::Chimes(const SettingsStore& store, SoundService& sound, SoundObject& bigBen, QString programFolder)
+    : store_(store), sound_(sound), BB_Suono(bigBen), oraWav_(programFolder + QLatin1String("/Ora.wav")),
+      mezzoraWav_(programFolder + QLatin1String("/Mezzora.wav"))
+{
+}
+
+void Chimes::tick(const QString& orario, int ora12)
+{
+    // Before the first hands tick the time text is empty: no minute and no second match anything.
+    const bool known = orario.size() == 8;
+    const int minutes = known ? orario.mid(3, 2).toInt() : -1;
+    const int seconds = known ? orario.mid(6, 2).toInt() : -1;
+    const auto on = [&](const SettingKey& key) { return store_.read(key) == QLatin1String("1"); };
+
+    if (minutes == 0 && ora12 == 12 && bigben_armato == 1 && on(keys::BigBen)) {
+        bigben_in_corso = true;
+        BB_Suono.play();
+        bigben_armato = 0;
+    } else if (seconds > 25) {
+        bigben_in_corso = false;
+    }
+    if (ora12 != 12)
+        bigben_armato = 1;
+
+    if (minutes == 30 && mezz_armata == 1 && on(keys::SegnaleOrario)) {
+        mezz_in_corso = true;
+        ++conta_mezz;
+        if (conta_mezz <= ora12)
+            sound_.playSync(oraWav_);
+        if (conta_mezz > ora12) {
+            sound_.playSync(mezzoraWav_);
+            mezz_armata = 0;
+        }
+    } else {
+        mezz_in_corso = false;
+    }
+    if (minutes != 30) {
+        mezz_armata = 1;
+        conta_mezz = 0;
+    }
+
+    if (minutes == 0 && conta_ore < ora12 && ora12 != 12 && on(keys::SegnaleOrario)) {
+        ore_in_corso = true;
+        ++conta_ore;
+        sound_.playSync(oraWav_);
+    } else {
+        ore_in_corso = false;
+    }
+    if (minutes != 0) {
+        conta_ore = 0;
+        ore_in_corso = false;
+    }
+}
+
+} // namespace qx

@@ -1,0 +1,167 @@
+// The windows the time events open: the alarm "Allarme" and the millennium greeting "speciale".
+#include "events/event_windows.h"
+
+#include "assets/artwork.h"
+#include "core/fonts.h"
+#include "core/settings_store.h"
+#include "core/twips.h"
+#include "platform/sound/sound_service.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QUrlQuery>
+
+namespace qx {
+
+namespace {
+constexpr Qt::WindowFlags kDialogFrame = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                         Qt::WindowCloseButtonHint;
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(geometry);
+    return l;
+}
+
+QLabel* picture(QWidget* parent, const QString& artwork, QRect geometry)
+{
+    auto* l = new QLabel(parent);
+    l->setPixmap(renderArtwork(artwork, geometry.size()));
+    l->setGeometry(geometry);
+    return l;
+}
+
+void colour(QLabel* l, const QColor& c)
+{
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, c);
+    l->setPalette(p);
+}
+
+const QString kMaker = QStringLiteral("terzomillennio@quadrantix.example");
+const QString kCode = QStringLiteral("QX-2001-0101-AUGURI");
+} // namespace
+
+Allarme::Allarme(const SettingsStore& store, std::shared_ptr<SoundObject> melody)
+    : QWidget(nullptr, kDialogFrame), Al_Suono(std::move(melody))
+{
+    setObjectName(QStringLiteral("Allarme"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Quadrantix - Allarme!"));
+    setFixedSize(pxi(4935), pxi(2160));
+
+    QLabel* message = label(this, "Label1", store.read(keys::AllarmeMessaggio), twipRect(1320, 360, 3375, 855));
+    message->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    message->setWordWrap(true);
+    picture(this, QStringLiteral("info"), QRect(pxi(120), pxi(120), 32, 32));
+    picture(this, QStringLiteral("logo"), QRect(pxi(240), pxi(480), 48, 48));
+
+    auto* ok = new QPushButton(QStringLiteral("&OK"), this);
+    ok->setObjectName(QStringLiteral("Command1"));
+    ok->setGeometry(twipRect(1673, 1560, 1335, 375));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] {
+        close();
+        Al_Suono->stop();
+    });
+    Al_Suono->play();
+}
+
+QUrl Speciale::mailUrl()
+{
+    QUrl url(QStringLiteral("mailto:") + kMaker);
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("subject"), QStringLiteral("Regalo del terzo millennio - codice ") + kCode);
+    url.setQuery(query);
+    return url;
+}
+
+Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const QUrl&)> openUrl)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      Al_Suono(std::move(melody))
+{
+    setObjectName(QStringLiteral("speciale"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString(26, QLatin1Char(' ')) + QStringLiteral("Buon terzo millennio da Quadrantix!"));
+    setFixedSize(pxi(5925), pxi(5100));
+
+    picture(this, QStringLiteral("fireworks"), twipRect(585, -840, 4755, 6315))->setObjectName("Image1");
+    QLabel* l1 = label(this, "Label1", QStringLiteral("Complimenti!"), twipRect(1455, 120, 3015, 615));
+    l1->setFont(msSansSerif(24, true));
+    colour(l1, Qt::blue);
+    QLabel* l2 = label(this, "Label2", QStringLiteral("Quadrantix ti dà il benvenuto nel terzo millennio con un regalo!"),
+                       twipRect(255, 1200, 5415, 255));
+    l2->setFont(msSansSerif(8.25, true));
+    l2->setAlignment(Qt::AlignCenter);
+    for (int y : {1560, 3240, 3840}) {
+        auto* rule = new QFrame(this);
+        rule->setFrameShape(QFrame::HLine);
+        rule->setFrameShadow(QFrame::Sunken);
+        rule->setGeometry(pxi(120), pxi(y) - 1, pxi(5760 - 120), 2);
+    }
+    label(this, "Label3", QStringLiteral("Invia una mail all'indirizzo"), twipRect(120, 1800, 1815, 255));
+    QLabel* l7 = label(this, "Label7", kMaker, twipRect(2040, 1800, 2175, 255));
+    l7->setFont(msSansSerif(7.5, true));
+    colour(l7, Qt::blue);
+    label(this, "Label6", QStringLiteral("indicando il codice:"), twipRect(4320, 1800, 1455, 255));
+    QLabel* l4 = label(this, "Label4", kCode, twipRect(255, 2160, 5415, 375));
+    l4->setFont(msSansSerif(13.5, true));
+    l4->setAlignment(Qt::AlignCenter);
+    colour(l4, QColor(0, 0, 128));
+    QLabel* l5 = label(this, "Label5",
+                       QStringLiteral("In regalo una copia gratuita di Agenda Quadrantix,\n"
+                                      "il calendario da scrivania che non dimentica nulla."),
+                       twipRect(315, 2640, 5295, 495));
+    l5->setAlignment(Qt::AlignCenter);
+    QLabel* l8 = label(this, "Label8",
+                       QStringLiteral("Il regalo spetta solo a chi scrive prima delle 01:00\n"
+                                      "del 1° gennaio 2001."),
+                       twipRect(240, 3360, 5415, 375));
+    l8->setAlignment(Qt::AlignCenter);
+    colour(l8, Qt::blue);
+
+    auto* send = new QPushButton(QStringLiteral("&Invia subito il messaggio!!"), this);
+    send->setObjectName(QStringLiteral("Command1"));
+    send->setGeometry(twipRect(1575, 4320, 2775, 495));
+    connect(send, &QPushButton::clicked, this, [openUrl = std::move(openUrl)] { openUrl(mailUrl()); });
+    auto* x = new QPushButton(QStringLiteral("X"), this);
+    x->setObjectName(QStringLiteral("Command2"));
+    x->setFont(msSansSerif(9.75, true));
+    x->setGeometry(twipRect(5400, 120, 375, 375));
+    connect(x, &QPushButton::clicked, this, [this] {
+        close();
+        Al_Suono->stop();
+    });
+    Al_Suono->play();
+}
+
+RealEventWindows::RealEventWindows(const SettingsStore& store, std::shared_ptr<SoundObject> melody,
+                                   std::function<void(const QUrl&)> openUrl)
+    : store_(store), Al_Suono(std::move(melody)), openUrl_(std::move(openUrl))
+{
+}
+
+void RealEventWindows::openAllarme()
+{
+    if (!allarme_) {
+        allarme_ = new Allarme(store_, Al_Suono);
+        allarme_->show();
+    }
+    allarme_->raise();
+    allarme_->activateWindow();
+}
+
+void RealEventWindows::openSpeciale()
+{
+    if (!speciale_) {
+        speciale_ = new Speciale(Al_Suono, openUrl_);
+        speciale_->show();
+    }
+    speciale_->raise();
+    speciale_->activateWindow();
+}
+
+} // namespace qx

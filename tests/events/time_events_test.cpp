@@ -1,0 +1,281 @@
+// Chimes, alarm and greeting as the running clock produces them: the real analog window and time events, driven by
+// a fake clock that a played stroke moves on by the stroke's length, as the real one would.
+#include "core/faces.h"
+#include "core/settings_store.h"
+#include "events/event_windows.h"
+#include "events/time_events.h"
+#include "faces/orologio.h"
+#include "platform/boundary_timer.h"
+#include "platform/sound/fake_sound_service.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/qt_printers.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace qx;
+
+namespace {
+
+const QString kFolder = QStringLiteral("/q");
+
+// Plays nothing, but a synchronous play takes the sound's length on the fake clock.
+class TimedSound final : public SoundService {
+public:
+    explicit TimedSound(test::FakeClock& clock) : clock_(clock) {}
+    std::unique_ptr<SoundObject> bind(const QString& path) override { return fake.bind(path); }
+    void playSync(const QString& path) override
+    {
+        fake.playSync(path);
+        events.push_back(QStringLiteral("%1 %2").arg(clock_.now().toString(QStringLiteral("hh.mm.ss")),
+                                                     path.section(QLatin1Char('/'), -1)));
+        clock_.advanceMs(path.endsWith(QLatin1String("Mezzora.wav")) ? 2200 : 2000);
+    }
+    FakeSoundService fake;
+    QStringList events;  // "<time> <file>" of every synchronous play
+
+private:
+    test::FakeClock& clock_;
+};
+
+class RecordingWindows final : public EventWindows {
+public:
+    explicit RecordingWindows(test::FakeClock& clock, QStringList& log) : clock_(clock), log_(log) {}
+    void openAllarme() override { log_ << clock_.now().toString(QStringLiteral("hh.mm.ss")) + QLatin1String(" alarm"); }
+    void openSpeciale() override
+    {
+        log_ << clock_.now().toString(QStringLiteral("hh.mm.ss.zzz")) + QLatin1String(" greeting");
+    }
+
+private:
+    test::FakeClock& clock_;
+    QStringList& log_;
+};
+
+struct RunningClock {
+    RunningClock() : store(dir.filePath(QStringLiteral("q.ini"))), sound(clock)
+    {
+        store.firstRunInit();
+        faces.setFactory(FaceKind::Analogico, [this] {
+            auto* o = new Orologio(clock, store, faces, sound, kFolder);
+            auto ev = std::make_unique<TimeEvents>(clock, store, sound, *o->BB_Suono(),
+                                                   std::make_unique<RecordingWindows>(clock, windows), kFolder);
+            events = ev.get();
+            o->setTimeEvents(std::move(ev));
+            return o;
+        });
+        orologio = static_cast<Orologio*>(faces.loadOrologio());
+    }
+    ~RunningClock() { delete orologio; }
+
+    // Runs the window's timer from `from` for `seconds`, with the timer's own policy: at the next boundary of the
+    // period the time events ask for, or at once when a stroke held the program past it.
+    void run(const QDateTime& from, int seconds)
+    {
+        clock.set(from);
+        const std::int64_t end = clock.epochNs() + std::int64_t(seconds) * 1'000'000'000;
+        std::int64_t target = clock.epochNs();
+        while (target < end) {
+            if (clock.epochNs() < target)
+                clock.advanceMs((target - clock.epochNs()) / 1'000'000);
+            orologio->onTimer();
+            const std::int64_t period = events->wantsHalfSecondTicks() ? 500'000'000 : 1'000'000'000;
+            target = nextTickAt(target, clock.epochNs(), period);
+        }
+        if (clock.epochNs() < end)
+            clock.advanceMs((end - clock.epochNs()) / 1'000'000);
+    }
+    QStringList soundsPlayed() const
+    {
+        QStringList all;
+        for (const QString& e : sound.fake.events())
+            all << e.section(QLatin1Char('/'), -1).prepend(e.section(QLatin1Char(':'), 0, 0) + QLatin1Char(':'));
+        return all;
+    }
+
+    QTemporaryDir dir;
+    test::FakeClock clock;
+    SettingsStore store;
+    TimedSound sound;
+    FaceManager faces;
+    QStringList windows;
+    TimeEvents* events = nullptr;
+    Orologio* orologio = nullptr;
+};
+
+QDateTime at(int h, int m, int s, int day = 9, int month = 12, int year = 2026)
+{
+    return QDateTime(QDate(year, month, day), QTime(h, m, s), QTimeZone::utc());
+}
+
+} // namespace
+
+TEST(Chimes, SequencesOfTheHourAndHalfHour)
+{
+    const QString ora = QStringLiteral("sync:Ora.wav"), mezz = QStringLiteral("sync:Mezzora.wav"),
+                  bigben = QStringLiteral("play:BigBen.wav");
+    const struct {
+        const char* name;
+        QDateTime from;
+        const char* segnale;
+        const char* bigBen;
+        QStringList sounds;
+    } cases[] = {
+        {"15:00 strikes three", at(14, 59, 58), "1", "1", {ora, ora, ora}},
+        {"15:30 strikes three then the half-hour sound", at(15, 29, 58), "1", "1", {ora, ora, ora, mezz}},
+        {"12:00 plays Big Ben and no strokes", at(11, 59, 58), "1", "1", {bigben}},
+        {"12:00 with Big Ben off plays nothing", at(11, 59, 58), "1", "0", {}},
+        {"12:30 strikes twelve then the half-hour sound", at(12, 29, 58), "1", "1",
+         QStringList(12, ora) << mezz},
+        {"midnight plays nothing", at(23, 59, 58), "1", "1", {}},
+        {"00:30 plays only the half-hour sound", at(0, 29, 58), "1", "1", {mezz}},
+        {"Segnale orario 0 silences the strokes and half hours", at(15, 29, 58), "0", "1", {}},
+        {"Segnale orario 0 leaves Big Ben", at(11, 59, 58), "0", "1", {bigben}},
+    };
+    for (const auto& c : cases) {
+        RunningClock rc;
+        rc.store.write(keys::SegnaleOrario, QLatin1String(c.segnale));
+        rc.store.write(keys::BigBen, QLatin1String(c.bigBen));
+        bool sequenceFlagSeen = false;
+        rc.clock.set(c.from);
+        for (int i = 0; i < 70; ++i) {
+            rc.run(rc.clock.now(), 1);
+            sequenceFlagSeen |= rc.events->chimes().ore_in_corso || rc.events->chimes().mezz_in_corso;
+        }
+        EXPECT_EQ(rc.soundsPlayed(), c.sounds) << c.name;
+        if (QLatin1String(c.segnale) == QLatin1String("0")) {
+            EXPECT_FALSE(sequenceFlagSeen) << c.name;
+        }
+    }
+}
+
+TEST(Chimes, StrokesFollowOneAnotherAndBigBenHoldsTheAlarmUntilSecond26)
+{
+    RunningClock rc;
+    rc.run(at(14, 59, 59), 20);
+    EXPECT_EQ(rc.sound.events, (QStringList{"15.00.00 Ora.wav", "15.00.02 Ora.wav", "15.00.04 Ora.wav"}))
+        << "the first stroke at the minute boundary, each next one as soon as the last has ended";
+
+    RunningClock noon;
+    noon.run(at(11, 59, 59), 2);
+    EXPECT_TRUE(noon.events->chimes().bigben_in_corso);
+    noon.run(noon.clock.now(), 25);
+    EXPECT_TRUE(noon.events->chimes().bigben_in_corso) << "until 12:00:25";
+    noon.run(noon.clock.now(), 2);
+    EXPECT_FALSE(noon.events->chimes().bigben_in_corso) << "cleared at 12:00:26";
+}
+
+TEST(Alarm, OpensOnceAtTheMatchingMinuteAfterAnyChime)
+{
+    const struct {
+        const char* name;
+        QDateTime from;
+        const char *ore, *minuti, *segnale;
+        QStringList opened;
+    } cases[] = {
+        {"07:45 opens in its first seconds", at(7, 44, 50), "07", "45", "1", {"07.45.02 alarm"}},
+        {"07:45 without chimes the same", at(7, 44, 50), "07", "45", "0", {"07.45.02 alarm"}},
+        {"12:00 waits for Big Ben", at(11, 59, 50), "12", "00", "1", {"12.00.26 alarm"}},
+        {"15:00 waits for the third stroke", at(14, 59, 50), "15", "00", "1", {"15.00.06 alarm"}},
+        {"15:00 without chimes opens at once", at(14, 59, 50), "15", "00", "0", {"15.00.02 alarm"}},
+        {"hour 7 never matches 07", at(7, 44, 50), "7", "45", "1", {}},
+        {"first-run 0 and 0 never ring at midnight", at(23, 59, 50), "0", "0", "1", {}},
+    };
+    for (const auto& c : cases) {
+        RunningClock rc;
+        rc.store.write(keys::Allarme, QStringLiteral("1"));
+        rc.store.write(keys::AllarmeOre, QLatin1String(c.ore));
+        rc.store.write(keys::AllarmeMinuti, QLatin1String(c.minuti));
+        rc.store.write(keys::SegnaleOrario, QLatin1String(c.segnale));
+        rc.run(c.from, 90);
+        EXPECT_EQ(rc.windows, c.opened) << c.name;
+    }
+}
+
+// A chime heard earlier in the day must not make the alarm re-open in its minute after the user closed it.
+TEST(Alarm, AnEarlierChimeDoesNotReopenTheWindowInItsMinute)
+{
+    RunningClock rc;
+    rc.store.write(keys::Allarme, QStringLiteral("1"));
+    rc.store.write(keys::AllarmeOre, QStringLiteral("16"));
+    rc.store.write(keys::AllarmeMinuti, QStringLiteral("01"));
+    rc.run(at(15, 59, 55), 150);
+    EXPECT_EQ(rc.windows, QStringList{"16.01.02 alarm"});
+
+    RunningClock off;
+    off.store.write(keys::Allarme, QStringLiteral("0"));
+    off.store.write(keys::AllarmeOre, QStringLiteral("16"));
+    off.store.write(keys::AllarmeMinuti, QStringLiteral("01"));
+    off.run(at(16, 0, 55), 90);
+    EXPECT_EQ(off.windows, QStringList{}) << "switched off";
+}
+
+TEST(Greeting, OnlyInTheFirstMinuteOf2001AndEveryHalfSecondThen)
+{
+    RunningClock rc;
+    rc.run(at(23, 59, 58, 31, 12, 2000), 2);
+    EXPECT_TRUE(rc.windows.isEmpty()) << "31/12/2000 23:59:59";
+    rc.run(rc.clock.now(), 2);
+    ASSERT_FALSE(rc.windows.isEmpty());
+    EXPECT_EQ(rc.windows.first(), QStringLiteral("00.00.00.000 greeting"));
+    EXPECT_EQ(rc.windows.value(1), QStringLiteral("00.00.00.500 greeting")) << "re-opened within half a second";
+    rc.windows.clear();
+    rc.run(at(0, 1, 0, 1, 1, 2001), 5);
+    EXPECT_TRUE(rc.windows.isEmpty()) << "from 00:01:00 the checks stop";
+    EXPECT_FALSE(rc.events->wantsHalfSecondTicks());
+}
+
+TEST(AlarmWindow, ShowsTheMessagePlaysAndOkStopsTheMelody)
+{
+    QTemporaryDir dir;
+    SettingsStore store(dir.filePath(QStringLiteral("q.ini")));
+    store.write(keys::AllarmeMessaggio, QStringLiteral("Riunione\nalle 8"));
+    FakeSoundService sound;
+    std::shared_ptr<SoundObject> melody = sound.bind(QStringLiteral("/q/Allarme.mid"));
+    RealEventWindows windows(store, melody, [](const QUrl&) {});
+    windows.openAllarme();
+    windows.openAllarme();
+    auto all = QApplication::topLevelWidgets();
+    auto* w = [&]() -> QWidget* {
+        for (QWidget* t : all)
+            if (t->objectName() == QLatin1String("Allarme") && t->isVisible())
+                return t;
+        return nullptr;
+    }();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Quadrantix - Allarme!"));
+    EXPECT_EQ(w->size(), QSize(329, 144));
+    EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Riunione\nalle 8"));
+    EXPECT_EQ(sound.events(), std::vector<QString>{"play:/q/Allarme.mid"}) << "played once, only brought forward";
+    w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    EXPECT_EQ(sound.events().back(), QStringLiteral("stop:/q/Allarme.mid"));
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(GreetingWindow, MailButtonWritesToTheMakerAndXStopsTheMelody)
+{
+    QTemporaryDir dir;
+    SettingsStore store(dir.filePath(QStringLiteral("q.ini")));
+    FakeSoundService sound;
+    QList<QUrl> opened;
+    RealEventWindows windows(store, sound.bind(QStringLiteral("/q/Allarme.mid")),
+                             [&](const QUrl& url) { opened << url; });
+    windows.openSpeciale();
+    QWidget* w = nullptr;
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (t->objectName() == QLatin1String("speciale") && t->isVisible())
+            w = t;
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->windowTitle().startsWith(QString(26, QLatin1Char(' '))));
+    EXPECT_FALSE(w->windowTitle().at(26).isSpace());
+    w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0].scheme(), QStringLiteral("mailto"));
+    EXPECT_TRUE(opened[0].query(QUrl::FullyDecoded).contains(QStringLiteral("QX-2001")));
+    w->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+    EXPECT_EQ(sound.events(), (std::vector<QString>{"play:/q/Allarme.mid", "stop:/q/Allarme.mid"}));
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
