@@ -47,8 +47,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), QColor(0x20, 0xa0, 0x60));
-        // A small mark that moves with the seconds, so each new second really paints something.
-        p.fillRect(20 + (second_ % 10) * 20, 90, 12, 12, Qt::white);
+        p.fillRect(markRect(second_), Qt::white);
         if (!mapped_) {
             mapped_ = true;
             QTimer::singleShot(0, this, [this] { trace("mapped", objectName().toUtf8()); });
@@ -61,15 +60,16 @@ protected:
     }
 
 private:
+    // A small mark that moves with the seconds, so that each new second really paints something, and only that.
+    static QRect markRect(qint64 second) { return QRect(20 + static_cast<int>(second % 10) * 20, 90, 12, 12); }
     void armForNextSecond() { timer_.start(1000 - static_cast<int>(QDateTime::currentMSecsSinceEpoch() % 1000)); }
     void tick() {
         const qint64 now = QDateTime::currentSecsSinceEpoch();
         if (now != second_) {
+            const QRect old = markRect(second_);
             second_ = now;
-            repaint();
+            repaint(QRegion(old) + markRect(now));
             trace("shown", QByteArray::number(now) + " Probe");
-        } else {
-            update();
         }
         if (timer_.isSingleShot())
             armForNextSecond();

@@ -1,0 +1,208 @@
+"""Runs one scenario under a private Xvfb and D-Bus and measures CPU, wake-ups, memory, start-up and second lag."""
+
+import math
+import os
+import textwrap
+import time
+from dataclasses import dataclass, field
+from pathlib import Path
+
+from e2e_harness import HarnessError, Session, median, percentile, read_trace  # tests/e2e/harness.py, see __init__
+
+CLK_TCK = os.sysconf("SC_CLK_TCK")
+
+
+@dataclass
+class Result:
+    scenario: object
+    skipped: str | None = None
+    error: str | None = None
+    startup_ms: float | None = None
+    startup_source: str = ""  # "trace" or "window"
+    cpu_percent: float | None = None
+    x_cpu_percent: float | None = None
+    main_wakeups: float | None = None
+    thread_wakeups: dict = field(default_factory=dict)  # thread name -> wake-ups per second
+    rss_mib: float | None = None
+    anon_mib: float | None = None
+    lags_ms: list = field(default_factory=list)
+    seconds: dict = field(default_factory=dict)  # face -> (shown, expected)
+    notes: list = field(default_factory=list)
+
+
+@dataclass
+class Sample:
+    """Counters of one process at one moment."""
+
+    wall_ns: int
+    cpu_ns: int  # on-CPU time of the live threads (schedstat, nanoseconds)
+    cpu_ticks_ns: int  # utime+stime of the whole process (/proc/PID/stat, 10 ms steps, includes ended threads)
+    switches: dict  # tid -> (name, voluntary + nonvoluntary context switches)
+
+
+def _read(path):
+    with open(path) as handle:
+        return handle.read()
+
+
+def sample(pid):
+    fields = _read(f"/proc/{pid}/stat").rsplit(")", 1)[1].split()
+    ticks = int(fields[11]) + int(fields[12])  # utime, stime
+    cpu_ns = 0
+    switches = {}
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        base = f"/proc/{pid}/task/{tid}"
+        try:
+            cpu_ns += int(_read(f"{base}/schedstat").split()[0])
+            status = dict(line.split(":", 1) for line in _read(f"{base}/status").splitlines() if ":" in line)
+            count = int(status["voluntary_ctxt_switches"]) + int(status["nonvoluntary_ctxt_switches"])
+            switches[int(tid)] = (_read(f"{base}/comm").strip(), count)
+        except (FileNotFoundError, ProcessLookupError):
+            continue  # the thread ended meanwhile
+    return Sample(time.time_ns(), cpu_ns, ticks * 1_000_000_000 // CLK_TCK, switches)
+
+
+def cpu_percent(before, after):
+    wall = after.wall_ns - before.wall_ns
+    precise = after.cpu_ns - before.cpu_ns
+    coarse = after.cpu_ticks_ns - before.cpu_ticks_ns
+    # schedstat misses threads that ended within the window; the tick counters do not, but are coarse.
+    used = coarse if coarse - precise > 2 * 1_000_000_000 // CLK_TCK else precise
+    return 100.0 * used / wall
+
+
+def wakeups(pid, before, after):
+    """(main thread's wake-ups per second, {other thread name: wake-ups per second})."""
+    seconds = (after.wall_ns - before.wall_ns) / 1e9
+    main = None
+    others = {}
+    for tid, (name, count) in after.switches.items():
+        delta = count - before.switches.get(tid, (name, 0))[1]
+        if tid == pid:
+            main = delta / seconds
+        else:
+            others[name] = others.get(name, 0.0) + delta / seconds
+    return main, others
+
+
+def memory_mib(pid):
+    status = dict(line.split(":", 1) for line in _read(f"/proc/{pid}/status").splitlines() if ":" in line)
+    kib = lambda key: int(status[key].split()[0]) if key in status else math.nan  # noqa: E731
+    return kib("VmRSS") / 1024, kib("RssAnon") / 1024
+
+
+def shown_seconds(trace_lines, start_ns, end_ns):
+    """Lags (ms) of the seconds shown in the window and, per face, (seconds shown, seconds expected).
+
+    A second is expected when its boundary falls in the window at least a second before its end."""
+    expected = set(range(math.ceil(start_ns / 1e9), math.floor(end_ns / 1e9)))
+    lags = []
+    faces = {}
+    for line in trace_lines:
+        if line.event != "shown" or not line.args:
+            continue
+        second = int(line.args[0])
+        face = line.args[1] if len(line.args) > 1 else "?"
+        faces.setdefault(face, set())
+        if second in expected:
+            faces[face].add(second)
+            lags.append(line.lag_ms())
+    return lags, {face: (len(seen), len(expected)) for face, seen in faces.items()}
+
+
+def run_scenario(build_dir, scenario, duration=None, settle=None):
+    result = Result(scenario)
+    program = Path(build_dir) / "bin" / scenario.program
+    if not program.exists():
+        result.skipped = f"{program} not built yet"
+        return result
+    duration = scenario.duration if duration is None else duration
+    settle = scenario.settle if settle is None else settle
+    try:
+        with Session(env={"QT_XCB_NO_MITSHM": "1"}) as s:
+            app = s.start(program, args=scenario.args, config=scenario.settings, env=scenario.env)
+            window = app.window(scenario.window_name)
+            found_ns = time.time_ns()
+            try:
+                mapped = app.wait_trace("mapped", timeout=2)
+                result.startup_ms = (mapped.ns - app.spawn_ns) / 1e6
+                result.startup_source = "trace"
+            except TimeoutError:
+                result.startup_ms = (found_ns - app.spawn_ns) / 1e6
+                result.startup_source = "window"
+                result.notes.append("no 'mapped' trace line: start-up measured to the window appearing")
+            for action in scenario.actions:
+                s.xdotool(*[str(arg).replace("{window}", str(window)) for arg in action])
+            time.sleep(settle)  # let start-up work and the actions' effects die down before measuring
+
+            app_before, x_before = sample(app.pid), sample(s.xvfb.pid)
+            time.sleep(duration)  # the measuring window itself
+            app_after, x_after = sample(app.pid), sample(s.xvfb.pid)
+            if not app.alive():
+                raise HarnessError(f"{scenario.program} ended during the measurement (exit {app.returncode})")
+
+            result.cpu_percent = cpu_percent(app_before, app_after)
+            result.x_cpu_percent = cpu_percent(x_before, x_after)
+            result.main_wakeups, result.thread_wakeups = wakeups(app.pid, app_before, app_after)
+            result.rss_mib, result.anon_mib = memory_mib(app.pid)
+            result.lags_ms, result.seconds = shown_seconds(read_trace(app.trace_path), app_before.wall_ns,
+                                                           app_after.wall_ns)
+            if not result.seconds:
+                result.notes.append("no 'shown' trace lines")
+    except (HarnessError, TimeoutError, OSError) as error:
+        result.error = str(error).splitlines()[0]
+    return result
+
+
+# --- the table ------------------------------------------------------------------------------------------------------
+
+def _num(value, digits=1):
+    return "-" if value is None or (isinstance(value, float) and math.isnan(value)) else f"{value:.{digits}f}"
+
+
+def format_table(results, duration_note):
+    head = ("scenario", "start ms", "CPU %", "X CPU %", "main wk/s", "other wk/s", "RSS MiB", "anon MiB",
+            "lag ms med / p90 / max", "seconds shown")
+    rows = []
+    notes = []
+    for r in results:
+        name = r.scenario.name
+        if r.skipped or r.error:
+            rows.append((name, "skipped: " + r.skipped if r.skipped else "FAILED: " + r.error))
+            continue
+        lag = "-"
+        if r.lags_ms:
+            lag = f"{_num(median(r.lags_ms), 2)} / {_num(percentile(r.lags_ms, 0.9), 2)} / {_num(max(r.lags_ms), 2)}"
+        if r.seconds:
+            shown = min(r.seconds.values())
+            seconds = f"{shown[0]}/{shown[1]}"
+        else:
+            seconds = "-"
+        rows.append((name, _num(r.startup_ms, 0) + ("*" if r.startup_source == "window" else ""),
+                     _num(r.cpu_percent, 3), _num(r.x_cpu_percent, 3), _num(r.main_wakeups),
+                     _num(sum(r.thread_wakeups.values())), _num(r.rss_mib), _num(r.anon_mib), lag, seconds))
+        threads = ", ".join(f"{n} {_num(v)}" for n, v in sorted(r.thread_wakeups.items(), key=lambda kv: -kv[1]))
+        notes.append(f"  {name}: other threads' wake-ups/s: {threads or 'none'}")
+        if len(r.seconds) > 1:
+            notes.append(f"  {name}: seconds shown per face: "
+                         + ", ".join(f"{face} {a}/{b}" for face, (a, b) in sorted(r.seconds.items())))
+        notes.extend(f"  {name}: {note}" for note in r.notes)
+
+    widths = [max([len(head[i])] + [len(row[i]) for row in rows if len(row) == len(head)]) for i in range(len(head))]
+    widths[0] = max([widths[0]] + [len(row[0]) for row in rows])
+    lines = ["  ".join(h.ljust(w) for h, w in zip(head, widths)).rstrip()]
+    lines.append("  ".join("-" * w for w in widths))
+    for row in rows:
+        if len(row) == len(head):
+            lines.append("  ".join(c.ljust(w) if i == 0 else c.rjust(w) for i, (c, w) in enumerate(zip(row,
+                                                                                                          widths))))
+        else:
+            lines.append(f"{row[0].ljust(widths[0])}  {row[1]}")
+    lines.append("")
+    lines.append(textwrap.fill(
+        f"Measured over {duration_note}, under Xvfb with QT_XCB_NO_MITSHM=1. CPU % is of one core (on-CPU time from"
+        " schedstat); wake-ups are voluntary + involuntary context switches; lag is how long after the real second"
+        " boundary the new second was on screen (`shown` trace lines); seconds shown counts the boundaries in the"
+        " window that the face showing fewest showed. start* = to the window appearing (no trace line).", 118))
+    lines.extend(notes)
+    return "\n".join(lines)

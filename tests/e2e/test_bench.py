@@ -1,0 +1,81 @@
+"""Self-test of the benchmark harness (bench/harness): its figures for the probe match what the probe does."""
+
+import sys
+import unittest
+from pathlib import Path
+
+SOURCE = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(SOURCE / "bench"))
+from harness import e2e, measure, scenarios  # noqa: E402  (bench/harness)
+
+BILLION = 1_000_000_000
+
+
+def shown(second, lag_ms, face="Orologio"):
+    return e2e.TraceLine(second * BILLION + int(lag_ms * 1e6), "shown", (str(second), face))
+
+
+class ShownSecondsTest(unittest.TestCase):
+    def test_counts_and_lags(self):
+        start, end = 100 * BILLION + 500_000_000, 105 * BILLION + 200_000_000  # boundaries 101..104 expected
+        cases = [
+            ("every second", [shown(s, 2) for s in range(100, 106)], {"Orologio": (4, 4)}, [2, 2, 2, 2]),
+            ("one skipped", [shown(s, 1) for s in (101, 102, 104)], {"Orologio": (3, 4)}, [1, 1, 1]),
+            ("two faces", [shown(101, 1), shown(101, 3, "Digitale"), shown(102, 1)],
+             {"Orologio": (2, 4), "Digitale": (1, 4)}, [1, 3, 1]),
+            ("other events ignored", [e2e.TraceLine(101 * BILLION, "mapped", ("Orologio",))], {}, []),
+        ]
+        for name, lines, seconds, lags in cases:
+            with self.subTest(name):
+                got_lags, got_seconds = measure.shown_seconds(lines, start, end)
+                self.assertEqual(got_seconds, seconds)
+                self.assertEqual([round(lag) for lag in got_lags], lags)
+
+    def test_table_shows_skipped_and_failed_scenarios(self):
+        skipped = measure.Result(scenarios.SCENARIOS[0], skipped="bin/quadrantix not built yet")
+        failed = measure.Result(scenarios.SCENARIOS[1], error="quadrantix ended during the measurement (exit 1)")
+        table = measure.format_table([skipped, failed], "20 s")
+        self.assertIn("analog face", table)
+        self.assertIn("skipped: bin/quadrantix not built yet", table)
+        self.assertIn("FAILED: quadrantix ended", table)
+
+
+class ProbeMeasurementTest(unittest.TestCase):
+    """The probe that repaints once a second must cost about one wake-up a second; the 1 ms timer about a thousand."""
+
+    def test_probe_figures(self):
+        build = e2e.BUILD_DIR
+        once, every_ms = (measure.run_scenario(build, sc, duration=5, settle=1) for sc in scenarios.PROBE_SCENARIOS)
+        for result in (once, every_ms):
+            with self.subTest(result.scenario.name):
+                self.assertIsNone(result.error)
+                self.assertEqual(result.startup_source, "trace")
+                self.assertTrue(0 < result.startup_ms < 5000, result.startup_ms)
+                (seen, expected), = result.seconds.values()
+                self.assertEqual(seen, expected)
+                self.assertGreaterEqual(expected, 4)
+                self.assertLess(e2e.median(result.lags_ms), 20, result.lags_ms)
+                self.assertTrue(10 < result.rss_mib < 200 and 0.5 < result.anon_mib < result.rss_mib)
+                self.assertIn("QXcbEventQueue", result.thread_wakeups)
+        self.assertLess(once.main_wakeups, 3)
+        self.assertLess(once.cpu_percent, 1)
+        self.assertGreater(every_ms.main_wakeups, 500)
+        self.assertGreater(every_ms.cpu_percent, once.cpu_percent)
+        self.assertIsNotNone(once.x_cpu_percent)
+
+    def test_without_trace_lines_start_up_is_timed_to_the_window(self):
+        untraced = scenarios.Scenario("untraced", "qx_e2e_probe", env={"QUADRANTIX_TRACE": ""})
+        result = measure.run_scenario(e2e.BUILD_DIR, untraced, duration=1, settle=0)
+        self.assertIsNone(result.error)
+        self.assertEqual(result.startup_source, "window")
+        self.assertTrue(0 < result.startup_ms < 5000, result.startup_ms)
+        self.assertEqual((result.seconds, result.lags_ms), ({}, []))
+        self.assertIn("no 'shown' trace lines", result.notes)
+
+    def test_missing_program_is_skipped_with_a_note(self):
+        result = measure.run_scenario(e2e.BUILD_DIR, scenarios.Scenario("absent", "qx_no_such_program"))
+        self.assertIn("not built yet", result.skipped)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
