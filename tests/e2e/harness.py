@@ -80,10 +80,10 @@ def faketime_env(when):
 
     libfaketime is preloaded directly instead of through the `faketime` wrapper, which would fork and leave the
     program under a different process id. The monotonic clock is never faked, so timers and uptime stay real."""
-    spec = when if when[:1] in "@+-" else "@" + when
+    value = when if when[:1] in "@+-" else "@" + when
     return {
         "LD_PRELOAD": LIBFAKETIME,
-        "FAKETIME": spec,
+        "FAKETIME": value,
         "FAKETIME_DONT_FAKE_MONOTONIC": "1",
         "ASAN_OPTIONS": "verify_asan_link_order=0",
     }

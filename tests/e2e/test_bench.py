@@ -5,6 +5,7 @@ import unittest
 from pathlib import Path
 
 SOURCE = Path(__file__).resolve().parents[2]
+sys.dont_write_bytecode = True  # keep the source tree clean of __pycache__
 sys.path.insert(0, str(SOURCE / "bench"))
 from harness import e2e, measure, scenarios  # noqa: E402  (bench/harness)
 

@@ -7,6 +7,7 @@ import time
 import unittest
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # keep the source tree clean of __pycache__
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import HarnessError, Session, ellipse_deviation, pid_alive, wait_until  # noqa: E402

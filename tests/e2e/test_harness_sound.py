@@ -7,6 +7,7 @@ import unittest
 import wave
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # keep the source tree clean of __pycache__
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from harness import Session, pid_alive  # noqa: E402
 

@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 
 namespace qx {
 
@@ -18,10 +18,10 @@ static std::FILE* traceFile = nullptr;
 static void trace(const char* event, const QByteArray& args) {
     if (!traceFile)
         return;
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    std::fprintf(traceFile, "%lld %s %s\n", static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec, event,
-                 args.constData());
+    // system_clock is CLOCK_REALTIME on Linux (and faked by libfaketime like QDateTime).
+    const auto ns =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch());
+    std::fprintf(traceFile, "%lld %s %s\n", static_cast<long long>(ns.count()), event, args.constData());
     std::fflush(traceFile);
 }
 
@@ -87,11 +87,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (const QByteArray path = qgetenv("QUADRANTIX_TRACE"); !path.isEmpty())
         qx::traceFile = std::fopen(path.constData(), "a");
-    timespec mono{};
-    clock_gettime(CLOCK_MONOTONIC, &mono);
+    // steady_clock is CLOCK_MONOTONIC: printed so that tests can prove faketime left it alone.
+    const auto mono =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch());
     std::printf("now %s\nmonotonic %lld\n",
                 QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8().constData(),
-                static_cast<long long>(mono.tv_sec));
+                static_cast<long long>(mono.count()));
     std::fflush(stdout);
     qx::ProbeWindow window(app.arguments().contains(QStringLiteral("--every-ms")));
     window.move(100, 100);
