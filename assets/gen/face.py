@@ -8,7 +8,8 @@ import math
 import os
 import sys
 
-from logo import mark, num
+sys.dont_write_bytecode = True  # keep the assets folder free of caches
+from logo import mark, num  # noqa: E402
 
 WIDTH, HEIGHT = 663, 138
 PANEL = (80, 24, 577, 113)

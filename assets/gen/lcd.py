@@ -33,7 +33,7 @@ class Size:
 # Large: 57 px tall body, 7 px strokes; small: the same proportions on 26 px with 3 px strokes.
 LARGE = Size("large", 52, 59, top=1, bottom=58, stroke=7, mid_top=25, body_width=44.5, left=1.0, gap=1.3,
              shadow=0.9, one_width=36, seven_width=53)
-SMALL = Size("small", 25, 28, top=1, bottom=27, stroke=3, mid_top=12, body_width=20.3, left=0.75, gap=0.75,
+SMALL = Size("small", 25, 28, top=1, bottom=27, stroke=3, mid_top=12, body_width=20.3, left=0.75, gap=0.9,
              shadow=0.5, one_width=17, seven_width=25)
 
 

@@ -109,7 +109,7 @@ def large():
 <circle cx="{num(cx)}" cy="{num(cy)}" r="{num(r - 4)}" fill="none" stroke="#d9a400" stroke-width="1.5"/>
 {rim_dots(cx, cy, 101, 1)}
 {mark(cx, 90, 68, (42, 46), (26.5, 30.5), (7.5, 6, 9, 64), 9, 3.5)}
-{lettering(cx, cy, 104.5, 21, 3)}
+{lettering(cx, cy, 104.5, 23, 3)}
 </svg>
 """
 

@@ -85,8 +85,10 @@ def start():
     inner = "M14.5,11.3Q14.5,9.7 15.9,10.5L37.6,22.9Q38.9,23.7 37.6,24.5L15.9,36.9Q14.5,37.7 14.5,36.1Z"
     return svg("Start", [gradient("fill", GREEN)], f"""
 {shadow(rx=15)}
+<g transform="translate(0.5 0)">
 <path fill="url(#fill)" stroke="{GREEN[2]}" stroke-width="1" stroke-linejoin="round" d="{outer}"/>
 <path fill="none" stroke="#ffffff" stroke-opacity="0.45" stroke-width="1" stroke-linejoin="round" d="{inner}"/>
+</g>
 """)
 
 
