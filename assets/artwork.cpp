@@ -1,6 +1,7 @@
 // Rendering of the compiled-in SVG pictures, cached per name and size.
 #include "assets/artwork.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -8,12 +9,25 @@
 
 namespace qx {
 
+namespace {
+
+// Faces repaint every second; rendering an SVG each time would cost far more than a pixmap copy.
+QHash<QString, QPixmap>& cache() {
+    static QHash<QString, QPixmap> pixmaps;
+    // Pixmaps must not outlive the application object, which a function-local static otherwise would.
+    [[maybe_unused]] static const bool emptiedAtExit = [] {
+        qAddPostRoutine([] { cache().clear(); });
+        return true;
+    }();
+    return pixmaps;
+}
+
+} // namespace
+
 QPixmap renderArtwork(const QString& name, QSize size) {
-    // Faces repaint every second; rendering an SVG each time would cost far more than a pixmap copy.
-    static QHash<QString, QPixmap> cache;
     const QString key =
         name + QLatin1Char('@') + QString::number(size.width()) + QLatin1Char('x') + QString::number(size.height());
-    if (const auto hit = cache.constFind(key); hit != cache.constEnd())
+    if (const auto hit = cache().constFind(key); hit != cache().constEnd())
         return hit.value();
 
     QSvgRenderer renderer(QStringLiteral(":/assets/%1.svg").arg(name));
@@ -31,7 +45,7 @@ QPixmap renderArtwork(const QString& name, QSize size) {
     }
     QPixmap pixmap = QPixmap::fromImage(image);
     pixmap.setDevicePixelRatio(1.0);
-    cache.insert(key, pixmap);
+    cache().insert(key, pixmap);
     return pixmap;
 }
 

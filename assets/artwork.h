@@ -11,7 +11,7 @@ namespace qx {
 
 // `name` is the file name without folder or extension ("dial", "tb_start"). An empty size means the picture's
 // own size. The pixmap is transparent where the picture is, has device pixel ratio 1 and is cached, so repeated
-// calls are cheap. A picture that does not exist gives a null pixmap.
+// calls are cheap. A picture that does not exist gives a null pixmap. GUI thread only, like QPixmap itself.
 QPixmap renderArtwork(const QString& name, QSize size = {});
 
 // A mouse pointer made from a picture at its own size; `hotspot` is in the picture's pixels.

@@ -82,8 +82,7 @@ private:
     QtMessageHandler previous_;
 };
 
-void PrintTo(const Picture& picture, std::ostream* out)
-{
+void PrintTo(const Picture& picture, std::ostream* out) {
     *out << picture.name;
 }
 
@@ -178,8 +177,7 @@ struct DigitCase {
     const SegmentCentres* cells;
 };
 
-void PrintTo(const DigitCase& digitCase, std::ostream* out)
-{
+void PrintTo(const DigitCase& digitCase, std::ostream* out) {
     *out << digitCase.cells->size << ' ' << digitCase.digit;
 }
 
