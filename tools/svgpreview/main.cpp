@@ -60,7 +60,7 @@ QImage renderFile(const QString& file, double scale) {
 
 // Each 100 % pixel as a block, to judge crispness.
 QImage pixelZoom(const QImage& image, int factor) {
-    return image.scaled(image.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return image.scaled(image.size() * factor); // nearest neighbour by default
 }
 
 bool save(const QImage& image, const QDir& out, const QString& name) {
