@@ -1,11 +1,13 @@
 // The sound service on SDL2_mixer: WAV files on mixer channels, MIDI files through FluidSynth on the music stream.
 #include "platform/sound/sound_service.h"
 
+#include <QAbstractEventDispatcher>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <QtEndian>
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -162,10 +164,22 @@ void SDLCALL onChannelFinished(int channel) {
 
 class SdlSoundObject;
 
-// The audio device as one service sees it: opened on first use, closed with the service.
+// The format SDL_mixer opened with; decoded sounds are in it.
+struct MixSpec {
+    int frequency = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    bool operator==(const MixSpec&) const = default;
+};
+
+// The audio device as one service sees it: opened when there is something to play, closed after a spell of silence
+// and with the service.
 class Device {
 public:
-    explicit Device(SdlSoundOptions options) : options_(std::move(options)) {}
+    explicit Device(SdlSoundOptions options) : options_(std::move(options)) {
+        idleTimer_.setSingleShot(true);
+        QObject::connect(&idleTimer_, &QTimer::timeout, &idleTimer_, [this] { closeIfIdle(); });
+    }
     ~Device() { shutDown(); }
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
@@ -175,6 +189,8 @@ public:
     // open costs a millisecond or two, and a program that runs all day then finds a sound server started after it.
     bool ready();
     bool isOpen() const { return open_; }
+    // Something has started playing: the device stays open until some time after it ends.
+    void soundStarted();
     // Silences and frees everything, closes the device and refuses to open it again.
     void shutDown();
 
@@ -192,6 +208,8 @@ public:
 
 private:
     bool open();
+    void closeIfIdle();
+    void close();
     static void quitSdlIfUnused();
 
     struct CachedChunk {
@@ -206,8 +224,10 @@ private:
     std::optional<SteadyClock::time_point> lastFailure_;
     qint64 bytesPerSecond_ = qint64(kFrequency) * kOutputChannels * 2;
     milliseconds bufferTime_{kBufferFrames * 1000 / kFrequency + 1};
+    std::optional<MixSpec> decodedFor_;
     std::list<CachedChunk> syncCache_; // most recently used first
     std::vector<SdlSoundObject*> objects_;
+    QTimer idleTimer_;
 };
 
 class SdlSoundObject final : public SoundObject {
@@ -229,6 +249,8 @@ public:
             const int channel = ownsChannel(channel_, this) ? channel_ : claimChannel(this);
             if (channel >= 0)
                 channel_ = Mix_PlayChannel(channel, chunk_.get(), 0);
+            if (channel_ >= 0)
+                device_->soundStarted();
             return;
         }
         // SDL_mixer cannot rewind a FluidSynth song, and one that was interrupted resumes late with a stale tail; a
@@ -240,6 +262,7 @@ public:
             mixer().musicOwner = this;
             fresh_ = false;
             halted_ = false;
+            device_->soundStarted();
         }
     }
 
@@ -258,6 +281,14 @@ public:
         if (!device_->isOpen())
             return false;
         return chunk_ ? ownsChannel(channel_, this) : playingMusic();
+    }
+
+    // Before the device closes for a while: the decoded WAV is plain memory and stays, the song is built again.
+    void suspend() {
+        if (mixer().musicOwner == this)
+            mixer().musicOwner = nullptr;
+        music_.reset();
+        channel_ = -1;
     }
 
     // Frees what was decoded, while SDL_mixer is still open to take it back.
@@ -279,6 +310,8 @@ private:
     bool load() {
         if (chunk_ || music_)
             return true;
+        if (!midi_.isEmpty())
+            return buildMusic();
         const FileStamp stamp = FileStamp::of(path_);
         if (loadedStamp_ == stamp)
             return false;
@@ -354,33 +387,64 @@ bool Device::open() {
         return false;
     }
     // The device may have settled on another rate or channel count; chunks are decoded to whatever it chose.
-    int frequency = 0;
-    int channels = 0;
-    Uint16 format = 0;
-    if (Mix_QuerySpec(&frequency, &format, &channels) != 0 && frequency > 0 && channels > 0) {
-        bytesPerSecond_ = qint64(frequency) * channels * (SDL_AUDIO_BITSIZE(format) / 8);
-        bufferTime_ = milliseconds(kBufferFrames * 1000 / frequency + 1);
+    MixSpec spec;
+    if (Mix_QuerySpec(&spec.frequency, &spec.format, &spec.channels) != 0 && spec.frequency > 0 && spec.channels > 0) {
+        bytesPerSecond_ = qint64(spec.frequency) * spec.channels * (SDL_AUDIO_BITSIZE(spec.format) / 8);
+        bufferTime_ = milliseconds(kBufferFrames * 1000 / spec.frequency + 1);
     }
+    // Sounds kept from an earlier opening are only good for the same format.
+    if (decodedFor_ && *decodedFor_ != spec) {
+        for (SdlSoundObject* object : objects_)
+            object->release();
+        syncCache_.clear();
+    }
+    decodedFor_ = spec;
     Mix_SetSoundFonts(QFile::encodeName(options_.soundFont).constData());
     if (mixer().openDevices++ == 0)
         Mix_ChannelFinished(onChannelFinished);
     return true;
 }
 
+void Device::soundStarted() {
+    if (QAbstractEventDispatcher::instance())
+        idleTimer_.start(options_.closeWhenIdleFor);
+}
+
+void Device::closeIfIdle() {
+    if (!open_)
+        return;
+    // SDL_mixer is one per process: also wait for sounds another service may be playing through it.
+    if (Mix_Playing(-1) != 0 || Mix_PlayingMusic() != 0) {
+        idleTimer_.start(std::max(options_.closeWhenIdleFor, milliseconds(100)));
+        return;
+    }
+    for (SdlSoundObject* object : objects_)
+        object->suspend();
+    close();
+}
+
 void Device::shutDown() {
     if (shutDown_)
         return;
     shutDown_ = true;
+    idleTimer_.stop();
     for (SdlSoundObject* object : objects_)
         object->release();
     syncCache_.clear();
+    close();
+}
+
+void Device::close() {
     disownChannels(this);
     if (!open_)
         return;
     open_ = false;
     const bool last = --mixer().openDevices == 0;
-    if (last)
+    if (last) {
         Mix_ChannelFinished(nullptr);
+        mixer().channelOwners.clear();
+        mixer().musicOwner = nullptr;
+    }
     Mix_CloseAudio();
     if (last)
         Mix_Quit();
@@ -443,6 +507,7 @@ public:
         }
         bool finished = false;
         if (Mix_PlayChannel(channel, chunk, 0) == channel) {
+            device_->soundStarted();
             std::unique_lock lock(wait.mutex);
             finished = wait.finished.wait_until(lock, deadline, [&] { return wait.done; });
         }

@@ -35,11 +35,15 @@ struct SdlSoundOptions {
     std::chrono::milliseconds retryAfterFailure{30'000};
     // How far past the file's length playSync waits before it cuts the sound and returns anyway.
     std::chrono::milliseconds syncMargin{250};
+    // The device is closed once nothing has played for this long, and opened again when needed: an open device keeps
+    // an audio thread mixing silence hundreds of times a second and a stream that stops the sound card from sleeping.
+    // Closing takes the thread's event loop; without one the device stays open until the service is destroyed.
+    std::chrono::milliseconds closeWhenIdleFor{10'000};
 };
 
-// Never fails: without a sound device every call returns at once. The audio device is opened on first use and closed
-// when the service is destroyed (objects still bound then fall silent). Use the service and its objects from one
-// thread.
+// Never fails: without a sound device every call returns at once. The audio device is opened when something is to be
+// played and closed when the service is destroyed (objects still bound then fall silent) or, with an event loop
+// running, after a spell of silence. Use the service and its objects from one thread.
 std::unique_ptr<SoundService> makeSdlSoundService();
 std::unique_ptr<SoundService> makeSdlSoundService(const SdlSoundOptions& options);
 

@@ -2,10 +2,12 @@
 #include "platform/sound/sound_service.h"
 #include "tests/support/temp_dir.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+#include <SDL.h>
 #include <SDL_mixer.h>
 #include <chrono>
 #include <cmath>
@@ -322,6 +324,44 @@ TEST_F(SdlSoundTest, MidiWithoutItsSoundFontIsSilentAndHarmless) {
         object->stop();
     }
     EXPECT_EQ(recording().peak(), 0);
+}
+
+TEST_F(SdlSoundTest, ClosesTheDeviceWhenAllIsQuietAndOpensItAgainToPlay) {
+    useDiskDevice();
+    SdlSoundOptions options;
+    options.closeWhenIdleFor = 0ms;
+    const auto service = makeSdlSoundService(options);
+    const QString chime = write("Chime.wav", sineWav(0.3));
+    const auto bigBen = service->bind(write("BigBen.wav", sineWav(10, 22050, 1)));
+    const auto alarm = service->bind(write("Allarme.mid", midiNote(4)));
+    const auto deviceOpen = [] { return SDL_WasInit(SDL_INIT_AUDIO) != 0; };
+    const auto closed = [&] {
+        QCoreApplication::processEvents();
+        return !deviceOpen();
+    };
+
+    bigBen->play();
+    alarm->play();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(deviceOpen()) << "closed while a sound was playing";
+    EXPECT_TRUE(bigBen->isPlaying());
+
+    bigBen->stop();
+    alarm->stop();
+    ASSERT_TRUE(waitUntil(closed, 2s));
+    EXPECT_GE(timed([&] { service->playSync(chime); }), 250ms);
+    ASSERT_TRUE(waitUntil(closed, 2s));
+    // The disk device starts its file afresh at each opening: this is the chime alone.
+    EXPECT_NEAR(double(recording().audibleFrames()) / kRate, 0.3, 0.005);
+
+    bigBen->play();
+    alarm->play();
+    EXPECT_TRUE(bigBen->isPlaying());
+    EXPECT_TRUE(alarm->isPlaying());
+    bigBen->stop();
+    alarm->stop();
+    EXPECT_TRUE(waitUntil(closed, 2s));
 }
 
 TEST_F(SdlSoundTest, ObjectsThatOutliveTheServiceFallSilent) {
