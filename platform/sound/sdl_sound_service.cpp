@@ -506,6 +506,7 @@ public:
             wait.done = false;
         }
         bool finished = false;
+        const auto playedAt = SteadyClock::now();
         if (Mix_PlayChannel(channel, chunk, 0) == channel) {
             device_->soundStarted();
             std::unique_lock lock(wait.mutex);
@@ -516,8 +517,11 @@ public:
             wait.channel = -1;
         }
         if (finished) {
-            // The mixer lets go of a sound as it hands the last of it to the device, about a buffer before it is heard.
-            std::this_thread::sleep_until(std::min(deadline, SteadyClock::now() + device_->bufferTime()));
+            // The mixer lets go of a sound as it hands the last of it to the device, a buffer or so before it is heard;
+            // a freshly opened stream even takes in several buffers at once, hence the floor of the sound's own length.
+            const auto heard =
+                std::max(SteadyClock::now(), playedAt + device_->duration(*chunk)) + device_->bufferTime();
+            std::this_thread::sleep_until(std::min(deadline, heard));
         } else if (ownsChannel(channel, device_.get())) {
             Mix_HaltChannel(channel); // the device is stalled or slow: keep the promise and cut the sound
         }
