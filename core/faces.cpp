@@ -1,8 +1,12 @@
 // The four faces of the clock, and the machinery that shows one at a time.
 #include "core/faces.h"
 
+#include "platform/trace.h"
+
+#include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 
 namespace qx {
 
@@ -58,6 +62,12 @@ void FaceWindow::mouseMoveEvent(QMouseEvent* event)
     move(pos() + event->position().toPoint() - pressPos_);
 }
 
+void FaceWindow::closeEvent(QCloseEvent* event)
+{
+    closed_ = true;
+    QWidget::closeEvent(event);
+}
+
 void FaceManager::setFactory(FaceKind kind, Factory factory) { factories_[index(kind)] = std::move(factory); }
 
 bool FaceManager::canShow(FaceKind kind) const { return windows_[index(kind)] || factories_[index(kind)]; }
@@ -87,6 +97,7 @@ void FaceManager::showFace(FaceKind target, FaceWindow* from)
     if (FaceWindow* w = create(target)) {
         w->show();
         w->raise();
+        traceEvent("face", faceName(target));
     }
 }
 
@@ -97,6 +108,45 @@ void FaceManager::exitFrom(FaceWindow* from)
         orologio->close();
     if (from)
         from->close();
+}
+
+namespace {
+class LastWindowWatch : public QObject {
+public:
+    explicit LastWindowWatch(QApplication* app) : QObject(app) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow() &&
+            !pending_) {
+            pending_ = true;
+            QTimer::singleShot(0, this, &LastWindowWatch::check);
+        }
+        return false;
+    }
+
+private:
+    void check()
+    {
+        pending_ = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            const auto* face = qobject_cast<FaceWindow*>(w);
+            if (face ? face->isLoaded() : w->isVisible())
+                return;
+        }
+        QApplication::quit();
+    }
+
+    bool pending_ = false;
+};
+} // namespace
+
+void quitAfterLastWindow(QApplication& app)
+{
+    // Qt's own rule ignores tool windows, and the faces are tool windows (no task bar button).
+    app.setQuitOnLastWindowClosed(false);
+    app.installEventFilter(new LastWindowWatch(&app));
 }
 
 } // namespace qx

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class QApplication;
 class QMenu;
 
 namespace qx {
@@ -25,6 +26,8 @@ public:
     explicit FaceWindow(FaceKind kind, Qt::WindowFlags extraFlags = {});
     FaceKind kind() const { return kind_; }
     TickGate* gate() { return &gate_; }
+    // Loaded: created and not yet closed, shown or hidden.
+    bool isLoaded() const { return !closed_; }
 
 protected:
     // When the face records the press position: after its menu has closed (most faces) or before opening it.
@@ -32,9 +35,11 @@ protected:
     void setPopupMenu(QMenu* menu, RecordPress when = RecordPress::AfterMenu);
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     FaceKind kind_;
+    bool closed_ = false;
     TickGate gate_;
     QMenu* menu_ = nullptr;
     RecordPress record_ = RecordPress::AfterMenu;
@@ -69,5 +74,9 @@ private:
     std::array<Factory, 4> factories_;
     std::array<QPointer<FaceWindow>, 4> windows_;
 };
+
+// Ends the program when its last window has closed: a face window that is loaded but hidden keeps it running (the
+// analog window, with its chimes and alarm), and so does any other window still open (an alarm, an about window).
+void quitAfterLastWindow(QApplication& app);
 
 } // namespace qx

@@ -4,6 +4,7 @@
 #include "core/startup.h"
 #include "events/event_windows.h"
 #include "events/time_events.h"
+#include "faces/digitale.h"
 #include "faces/orologio.h"
 #include "platform/clock.h"
 #include "platform/sound/sound_service.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     qx::installItalianTranslations(app);
     qx::installTraceHooks(app);
+    qx::quitAfterLastWindow(app);
     qx::registerLauncher(QCoreApplication::applicationFilePath());
 
     qx::SystemClock clock;
@@ -41,6 +43,7 @@ int main(int argc, char** argv)
                                                                  std::move(windows), folder));
         return orologio;
     });
+    faces.setFactory(qx::FaceKind::Quadrantix, [&] { return new qx::Digitale(clock, store, faces); });
     qx::startUp(faces, store);
     qx::traceEvent("started");
     return app.exec();

@@ -57,7 +57,7 @@ Allarme::Allarme(const SettingsStore& store, std::shared_ptr<SoundObject> melody
     message->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     message->setWordWrap(true);
     picture(this, QStringLiteral("info"), QRect(pxi(120), pxi(120), 32, 32));
-    picture(this, QStringLiteral("logo"), QRect(pxi(240), pxi(480), 48, 48));
+    picture(this, QStringLiteral("logo_small"), QRect(pxi(240), pxi(480), 48, 48));
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("Command1"));

@@ -36,7 +36,7 @@ const QPoint kFrameOffset(5, 21);
 constexpr std::int64_t kSecond = 1'000'000'000;
 constexpr std::int64_t kAlarmPeriod = 2 * kSecond;
 constexpr std::int64_t kSlack = 50'000'000;  // a tick a little early still counts as two seconds on
-const QRect kShapeInWindow(QPoint(15, 31), QPoint(212, 227));
+const QRect kShapeInWindow(QPoint(15, 31), QSize(212 - 15, 227 - 31));  // right and bottom edges exclusive
 } // namespace
 
 Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceManager& faces, SoundService& sound,

@@ -1,0 +1,254 @@
+// What the large digital face "Quadrantix" shows in each of its modes, apart from its window.
+#include "faces/large_face.h"
+
+#include "core/settings_store.h"
+#include "platform/clock.h"
+
+#include <QDateTime>
+
+namespace qx {
+
+namespace {
+constexpr std::int64_t kMillenniumSeconds = 42163200; // 1 September 1999 to 1 January 2001, 488 days
+
+const QString kNonAttivo = QStringLiteral("Non attivo");
+const QString kNonInModo = QStringLiteral("Non attivo in questa modalità");
+
+// Two digits of a count as the pattern "00" gives them. A count of 100 or more (hours of a long uptime or stopwatch
+// run) keeps its last two digits, so that the cells roll over like an odometer instead of freezing on the first two.
+QString twoDigits(std::int64_t n) {
+    if (n < 0)
+        n = 0;
+    return QStringLiteral("%1").arg(n % 100, 2, 10, QLatin1Char('0'));
+}
+
+// The store holds "1" for on; anything that does not read as the number 1 is off.
+bool readsAsOne(const QString& value) {
+    bool ok = false;
+    const double number = value.trimmed().toDouble(&ok);
+    return ok && number == 1.0;
+}
+} // namespace
+
+int millenniumDayOffset(int month, int year) {
+    if (year == 1999) {
+        switch (month) {
+        case 10:
+            return 30;
+        case 11:
+            return 61;
+        case 12:
+            return 91;
+        default:
+            break;
+        }
+    }
+    if (year == 2000) {
+        switch (month) {
+        case 9:
+            return 366;
+        case 10:
+            return 396;
+        case 11:
+            return 427;
+        case 12:
+            return 457;
+        default:
+            break;
+        }
+    }
+    // January to August of any year: the offsets of the year 2000.
+    constexpr int kJanToAug[] = {122, 153, 182, 213, 243, 274, 304, 335};
+    return month >= 1 && month <= 8 ? kJanToAug[month - 1] : 0;
+}
+
+std::int64_t millenniumRemaining(QDate date, QTime time) {
+    const std::int64_t days = date.day() - 1 + millenniumDayOffset(date.month(), date.year());
+    const std::int64_t elapsed = days * 24 * 3600 + time.hour() * 3600 + time.minute() * 60 + time.second();
+    return kMillenniumSeconds - elapsed;
+}
+
+LargeFace::LargeFace(const Clock& clock, const SettingsStore& store, QLocale locale)
+    : clock_(clock), store_(store), locale_(std::move(locale)) {
+    buttons_ = {{
+        {true, QStringLiteral("Seleziona modalità")},
+        {false, kNonAttivo},
+        {false, kNonAttivo},
+        {false, kNonAttivo},
+        {false, kNonAttivo},
+        {false, kNonAttivo},
+        {true, QStringLiteral("Analogico")},
+        {true, QStringLiteral("Digitale")},
+        {true, QStringLiteral("Mini")},
+        {true, QStringLiteral("Opzioni")},
+        {true, QStringLiteral("Attiva Screen Saver")},
+        {true, QStringLiteral("Esci da Quadrantix")},
+    }};
+    const QDateTime now = clock_.now();
+    qmilEnabled_ = now.date().year() < 2001;
+    colonSecond_ = refreshedSecond_ = now.toSecsSinceEpoch();
+}
+
+void LargeFace::wake() {
+    const QDateTime now = clock_.now();
+    const std::int64_t second = now.toSecsSinceEpoch();
+    if (second != colonSecond_) {
+        colonSecond_ = second;
+        if (Cursori_)
+            colonTick();
+    }
+    refreshAt(now);
+}
+
+void LargeFace::refresh() {
+    refreshAt(clock_.now());
+}
+
+void LargeFace::colonTick() {
+    // Showing the bars and moving them 300 twips towards or away from each other comes down to these two flags.
+    view_.colonsVisible = true;
+    view_.CursoriUniti = !view_.CursoriUniti;
+}
+
+bool LargeFace::selectMode(LargeMode mode) {
+    const bool millennio = mode == LargeMode::Millennio;
+    if (millennio)
+        view_.colonsVisible = false;
+    view_.p_milioni = view_.p_mille = millennio;
+    view_.Shape2 = !millennio;
+
+    if (millennio) {
+        view_.cells[Centesimo1].visible = true;
+    } else {
+        for (DigitCell& cell : view_.cells)
+            cell.visible = true;
+    }
+
+    std::array<ToolButtonState, 5> actions;
+    switch (mode) {
+    case LargeMode::Crono:
+        actions = {{{true, QStringLiteral("Avvia")},
+                    {true, QStringLiteral("Tempo intermedio")},
+                    {true, QStringLiteral("Ferma")},
+                    {true, QStringLiteral("Azzera")},
+                    {false, kNonInModo}}};
+        break;
+    case LargeMode::Rovescia:
+        actions = {{{true, QStringLiteral("Riprende")},
+                    {false, kNonInModo},
+                    {true, QStringLiteral("Sospende temporaneamente")},
+                    {false, kNonInModo},
+                    {true, QStringLiteral("Annulla")}}};
+        break;
+    default:
+        actions.fill({false, kNonInModo});
+        break;
+    }
+    std::copy(actions.begin(), actions.end(), buttons_.begin() + 1);
+
+    const bool openDialog = mode == LargeMode::Rovescia && !RovesciaAttivo;
+    Cursori_ = mode == LargeMode::Rovescia || mode == LargeMode::OraCorr || mode == LargeMode::TimerWin;
+    mode_ = mode;
+    refresh(); // the new read-out shows at once, not at the next boundary
+    return openDialog;
+}
+
+// The refresh cycle: every step on every call, in this order; a step whose mode is not chosen does nothing.
+void LargeFace::refreshAt(const QDateTime& now) {
+    refreshedSecond_ = now.toSecsSinceEpoch();
+    view_.lbl_Allarme = readsAsOne(store_.read(keys::Allarme));
+    if (mode_ == LargeMode::Crono && !CronoLap)
+        cronoReadOut();
+    view_.lbl_Crono = CronoAttivo;
+    if (mode_ == LargeMode::Rovescia)
+        rovesciaReadOut(now);
+    if (RovesciaAttivo && Contatore_r == 0) {
+        // Cleared before the action runs, so that it runs once and "COUNT DOWN" goes in this same cycle.
+        RVia = 0;
+        RovesciaAttivo = false;
+        view_.cdstop = false;
+        if (onCountdownEnd)
+            onCountdownEnd();
+    }
+    view_.lbl_Rovescia = RovesciaAttivo;
+    if (mode_ == LargeMode::OraCorr)
+        oraCorrReadOut(now);
+    if (mode_ == LargeMode::TimerWin)
+        timerWinReadOut(now);
+    if (mode_ == LargeMode::Millennio)
+        millennioReadOut(now);
+}
+
+void LargeFace::showDateLabels(const QDateTime& now) {
+    const QDate date = now.date();
+    view_.annolbl = {locale_.toString(date, u"yyyy"), true};
+    view_.giorno_sett = {locale_.toString(date, u"dddd"), true};
+    view_.datalbl = {locale_.toString(date, u"dd MMMM"), true};
+    view_.cells[Centesimo0].visible = false;
+    view_.cells[Centesimo1].visible = false;
+}
+
+void LargeFace::hideDateLabels() {
+    view_.giorno_sett.visible = false;
+    view_.datalbl.visible = false;
+    view_.annolbl.visible = false;
+}
+
+void LargeFace::render(const QString& digits, LargeCell first) {
+    for (qsizetype i = 0; i < digits.size() && first + i < kLargeCellCount; ++i)
+        view_.cells[first + i].digit = digits[i];
+}
+
+void LargeFace::renderHms(std::int64_t hours, std::int64_t minutes, std::int64_t seconds) {
+    render(twoDigits(hours) + twoDigits(minutes) + twoDigits(seconds), Ore0);
+}
+
+void LargeFace::cronoReadOut() {
+    view_.cells[Centesimo0].visible = true;
+    view_.cells[Centesimo1].visible = true;
+    hideDateLabels();
+    // Whatever collected past a whole minute while the display was held or not shown counts as that one minute.
+    if (Centesimi_c >= 6000) {
+        ++Minuti_c;
+        Centesimi_c = 0;
+    }
+    if (Minuti_c >= 60) {
+        Minuti_c = 0;
+        ++Ore_c;
+    }
+    render(twoDigits(Ore_c) + twoDigits(Minuti_c) + QStringLiteral("%1").arg(Centesimi_c, 4, 10, QLatin1Char('0')),
+           Ore0);
+}
+
+void LargeFace::rovesciaReadOut(const QDateTime& now) {
+    showDateLabels(now);
+    const std::int64_t left = std::max<std::int64_t>(Contatore_r, 0);
+    renderHms(left / 3600, left % 3600 / 60, left % 60);
+}
+
+void LargeFace::oraCorrReadOut(const QDateTime& now) {
+    showDateLabels(now);
+    const QString orario = timeText(now); // "hh.mm.ss"
+    render(orario.mid(0, 2) + orario.mid(3, 2) + orario.mid(6, 2), Ore0);
+}
+
+void LargeFace::timerWinReadOut(const QDateTime& now) {
+    showDateLabels(now);
+    const std::int64_t s = std::int64_t(clock_.uptimeMs() / 1000);
+    renderHms(s / 3600, s % 3600 / 60, s % 60);
+}
+
+void LargeFace::millennioReadOut(const QDateTime& now) {
+    hideDateLabels();
+    const std::int64_t remaining = millenniumRemaining(now.date(), now.time());
+    view_.cells[Ore0].visible = remaining >= 10000000;
+    view_.cells[Ore1].visible = view_.p_milioni = remaining >= 1000000;
+    view_.cells[Minuti0].visible = remaining >= 100000;
+    view_.cells[Minuti1].visible = remaining >= 10000;
+    view_.cells[Secondi0].visible = view_.p_mille = remaining >= 1000;
+    view_.cells[Secondi1].visible = remaining >= 100;
+    view_.cells[Centesimo0].visible = remaining >= 10;
+    render(QStringLiteral("%1").arg(remaining, 8, 10, QLatin1Char('0')), Ore0);
+}
+
+} // namespace qx

@@ -1,0 +1,135 @@
+// What the large digital face "Quadrantix" shows in each of its modes, apart from its window: tests drive it tick by
+// tick.
+#pragma once
+
+#include <QChar>
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QTime>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace qx {
+
+class Clock;
+class SettingsStore;
+
+// Days from 1 September 1999 to the first day of the given month; 0 for the months the table does not name.
+int millenniumDayOffset(int month, int year);
+// Seconds left until 1 January 2001 00:00:00 as the face counts them: every day has 86400 seconds, and dates outside
+// September 1999 to December 2000 give a count with no meaning, but always one of eight digits at most.
+std::int64_t millenniumRemaining(QDate date, QTime time);
+
+// The mode menu's items, in menu order, and no mode at all (a freshly opened face).
+enum class LargeMode { None, Crono, Rovescia, OraCorr, TimerWin, Millennio };
+
+// The eight digit cells from left to right: `ore`, `minuti`, `secondi` (large) and `centesimo` (small), each two.
+enum LargeCell { Ore0, Ore1, Minuti0, Minuti1, Secondi0, Secondi1, Centesimo0, Centesimo1, kLargeCellCount };
+
+struct DigitCell {
+    QChar digit; // null until a read-out first gives the cell a picture
+    bool visible = true;
+    bool lit() const { return visible && !digit.isNull(); }
+    bool operator==(const DigitCell&) const = default;
+};
+
+struct TextLabel {
+    QString text;
+    bool visible = false;
+    bool operator==(const TextLabel&) const = default;
+};
+
+// Everything on the face's panel, as the window paints it.
+struct LargeFaceView {
+    std::array<DigitCell, kLargeCellCount> cells{};
+    bool colonsVisible = true; // the four bars `Line1` and `Line2` are always shown or hidden together
+    bool CursoriUniti = false; // the bars of each colon joined in the middle
+    bool p_milioni = false;
+    bool p_mille = false;
+    bool Shape2 = true;
+    TextLabel giorno_sett, datalbl, annolbl;
+    bool lbl_Rovescia = false; // "COUNT DOWN"
+    bool cdstop = false;       // "STOP"
+    bool lbl_Crono = false;    // "CRONO"
+    bool Label2 = false;       // "LAP"
+    bool lbl_Allarme = false;  // "ALARM"
+    bool operator==(const LargeFaceView&) const = default;
+};
+
+struct ToolButtonState {
+    bool enabled = true;
+    QString toolTip;
+    bool operator==(const ToolButtonState&) const = default;
+};
+
+class LargeFace {
+public:
+    LargeFace(const Clock& clock, const SettingsStore& store, QLocale locale = QLocale::system());
+
+    const LargeFaceView& view() const { return view_; }
+    // Buttons 1 to 12 of the toolbar at indexes 0 to 11.
+    const std::array<ToolButtonState, 12>& buttons() const { return buttons_; }
+    LargeMode mode() const { return mode_; }
+    bool qmilEnabled() const { return qmilEnabled_; }
+    bool colonTimerOn() const { return Cursori_; }
+    // The wall-clock second of the last refresh, in seconds since the epoch.
+    std::int64_t refreshedSecond() const { return refreshedSecond_; }
+
+    // A wake-up of the window: the colon tick when a new second of the wall clock has begun and the colon timer is
+    // on, then the refresh cycle. The clock is read once.
+    void wake();
+    // The refresh cycle alone, reading the clock once (the uptime too, in the run-time mode).
+    void refresh();
+    // The colon timer's tick.
+    void colonTick();
+
+    // Choosing an item of the mode menu. Returns true when the countdown dialog is to be opened.
+    bool selectMode(LargeMode mode);
+
+    // A face switch or exit would interrupt the stopwatch or a countdown, so it must be confirmed.
+    bool busy() const { return CronoAttivo || RovesciaAttivo; }
+    // Only a running stopwatch on show changes faster than once a second.
+    bool wantsFastRefresh() const { return mode_ == LargeMode::Crono && CronoAttivo && !CronoLap; }
+
+    // The last face or exit action requested from the toolbar: "Analogico", "Digitale", "Mini" or "Esci".
+    QString Fai;
+
+    // Stopwatch and countdown state, set by their buttons, ticks and dialog; the refresh reads it.
+    bool CronoAttivo = false;
+    bool CronoLap = false;
+    std::int32_t Centesimi_c = 0;
+    std::int32_t Minuti_c = 0;
+    std::int32_t Ore_c = 0;
+    bool RovesciaAttivo = false;
+    std::int16_t RVia = 0; // -1 while the countdown runs, 0 when paused or none
+    std::int32_t Contatore_r = 0;
+    // The countdown's end action, run by the refresh once the countdown state is cleared.
+    std::function<void()> onCountdownEnd;
+
+private:
+    void refreshAt(const QDateTime& now);
+    void showDateLabels(const QDateTime& now);
+    void hideDateLabels();
+    void render(const QString& digits, LargeCell first);
+    void renderHms(std::int64_t hours, std::int64_t minutes, std::int64_t seconds);
+    void cronoReadOut();
+    void rovesciaReadOut(const QDateTime& now);
+    void oraCorrReadOut(const QDateTime& now);
+    void timerWinReadOut(const QDateTime& now);
+    void millennioReadOut(const QDateTime& now);
+
+    const Clock& clock_;
+    const SettingsStore& store_;
+    QLocale locale_;
+    LargeFaceView view_;
+    std::array<ToolButtonState, 12> buttons_;
+    LargeMode mode_ = LargeMode::None;
+    bool qmilEnabled_ = true;
+    bool Cursori_ = true;
+    std::int64_t refreshedSecond_ = 0;
+    std::int64_t colonSecond_ = 0;
+};
+
+} // namespace qx
