@@ -37,6 +37,18 @@ BoundaryTimer::~BoundaryTimer()
         ::close(fd_);
 }
 
+void BoundaryTimer::setTimeSource(TimeSource source)
+{
+    source_ = source;
+    if (isActive())
+        armNext();
+}
+
+std::int64_t BoundaryTimer::nowNs() const
+{
+    return source_ == TimeSource::Uptime ? clock_.uptimeNs() : clock_.epochNs();
+}
+
 void BoundaryTimer::start(std::int64_t periodNs)
 {
     periodNs_ = periodNs > 0 ? periodNs : 1'000'000;
@@ -62,7 +74,7 @@ void BoundaryTimer::armFor(std::int64_t delayNs)
 
 void BoundaryTimer::armNext()
 {
-    const std::int64_t now = clock_.epochNs();
+    const std::int64_t now = nowNs();
     const std::int64_t delay = nsToNextBoundary(now, periodNs_);
     targetNs_ = now + delay;
     armFor(delay + kGuardNs);
@@ -75,7 +87,7 @@ void BoundaryTimer::onExpired()
     }
     if (periodNs_ <= 0)
         return;
-    const std::int64_t now = clock_.epochNs();
+    const std::int64_t now = nowNs();
     if (now < targetNs_ && targetNs_ - now <= periodNs_) {
         // The wall clock was slewed a little since the timer was armed: wait for the boundary itself.
         armFor(targetNs_ - now + kGuardNs);
@@ -100,7 +112,7 @@ void BoundaryTimer::onExpired()
     }
     if (periodNs_ <= 0 || periodNs_ != periodBefore)
         return;  // stopped, or restarted with another period by the handler
-    const std::int64_t after = clock_.epochNs();
+    const std::int64_t after = nowNs();
     const std::int64_t at = nextTickAt(targetNs_, after, periodNs_);
     targetNs_ = at;
     armFor(at - after + kGuardNs);

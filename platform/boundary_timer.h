@@ -1,4 +1,5 @@
-// Wakes its owner just after each boundary of a wall-clock period (each second, each 10 ms), and never in between.
+// Wakes its owner just after each boundary of a period (each second, each 10 ms) of the wall clock or of the uptime,
+// and never in between.
 #pragma once
 
 #include "platform/clock.h"
@@ -39,6 +40,11 @@ public:
     BoundaryTimer(const Clock& clock, TickGate* gate, QObject* parent = nullptr);
     ~BoundaryTimer() override;
 
+    // The clock whose boundaries are followed: the wall clock (the default), or the time since the machine started,
+    // whose seconds begin at another moment than the wall clock's.
+    enum class TimeSource { Wall, Uptime };
+    void setTimeSource(TimeSource source);
+
     void start(std::int64_t periodNs);
     void stop();
     bool isActive() const { return periodNs_ > 0; }
@@ -51,9 +57,11 @@ private:
     void armFor(std::int64_t delayNs);
     void armNext();
     void onExpired();
+    std::int64_t nowNs() const;
 
     const Clock& clock_;
     TickGate* gate_;
+    TimeSource source_ = TimeSource::Wall;
     int fd_ = -1;
     QSocketNotifier* notifier_ = nullptr;
     std::int64_t periodNs_ = 0;

@@ -24,9 +24,13 @@ QDateTime Clock::now() const
     return QDateTime::fromMSecsSinceEpoch(ms, zone());
 }
 
+std::int64_t Clock::uptimeNs() const { return std::int64_t(uptimeMs()) * 1'000'000; }
+
 std::int64_t SystemClock::epochNs() const { return readNs(CLOCK_REALTIME); }
 
 std::uint64_t SystemClock::uptimeMs() const { return std::uint64_t(readNs(CLOCK_BOOTTIME) / 1'000'000); }
+
+std::int64_t SystemClock::uptimeNs() const { return readNs(CLOCK_BOOTTIME); }
 
 QTimeZone SystemClock::zone() const { return QTimeZone::systemTimeZone(); }
 

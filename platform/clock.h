@@ -14,6 +14,8 @@ public:
     virtual std::int64_t epochNs() const = 0;
     // Milliseconds since the machine started, including time spent suspended; 64 bits, so it never wraps.
     virtual std::uint64_t uptimeMs() const = 0;
+    // The same count in nanoseconds, for timers that follow the seconds of the uptime.
+    virtual std::int64_t uptimeNs() const;
     // The zone in which dates and times are shown (the system's local time for the real clock).
     virtual QTimeZone zone() const = 0;
 
@@ -26,6 +28,7 @@ class SystemClock final : public Clock {
 public:
     std::int64_t epochNs() const override;
     std::uint64_t uptimeMs() const override;
+    std::int64_t uptimeNs() const override;
     QTimeZone zone() const override;
 };
 
