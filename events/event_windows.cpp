@@ -6,6 +6,7 @@
 #include "core/settings_store.h"
 #include "core/twips.h"
 #include "platform/sound/sound_service.h"
+#include "platform/trace.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -56,6 +57,7 @@ Allarme::Allarme(const SettingsStore& store, std::shared_ptr<SoundObject> melody
     QLabel* message = label(this, "Label1", store.read(keys::AllarmeMessaggio), twipRect(1320, 360, 3375, 855));
     message->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     message->setWordWrap(true);
+    traceEvent("alarm", message->text());
     picture(this, QStringLiteral("info"), QRect(pxi(120), pxi(120), 32, 32));
     picture(this, QStringLiteral("logo_small"), QRect(pxi(240), pxi(480), 48, 48));
 
