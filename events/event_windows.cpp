@@ -42,7 +42,7 @@ void colour(QLabel* l, const QColor& c)
     l->setPalette(p);
 }
 
-const QString kMaker = QStringLiteral("terzomillennio@quadrantix.example");
+const QString kMaker = QStringLiteral("dono@quadrantix.example");
 const QString kCode = QStringLiteral("QX-2001-0101-AUGURI");
 } // namespace
 
@@ -104,11 +104,20 @@ Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const
         rule->setFrameShadow(QFrame::Sunken);
         rule->setGeometry(pxi(120), pxi(y) - 1, pxi(5760 - 120), 2);
     }
-    label(this, "Label3", QStringLiteral("Invia una mail all'indirizzo"), twipRect(120, 1800, 1815, 255));
+    // The address line is tight: the narrow cut of the sans face keeps each part inside its box.
+    QFont narrow = msSansSerif(7.5);
+    narrow.setFamilies({QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
+    QFont narrowest = narrow;
+    narrowest.setPixelSize(narrow.pixelSize() - 1);
+    label(this, "Label3", QStringLiteral("Invia una mail all'indirizzo"), twipRect(120, 1800, 1815, 255))
+        ->setFont(narrowest);
     QLabel* l7 = label(this, "Label7", kMaker, twipRect(2040, 1800, 2175, 255));
-    l7->setFont(msSansSerif(7.5, true));
+    narrow.setBold(true);
+    l7->setFont(narrow);
+    l7->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     colour(l7, Qt::blue);
-    label(this, "Label6", QStringLiteral("indicando il codice:"), twipRect(4320, 1800, 1455, 255));
+    narrow.setBold(false);
+    label(this, "Label6", QStringLiteral("indicando il codice:"), twipRect(4320, 1800, 1455, 255))->setFont(narrow);
     QLabel* l4 = label(this, "Label4", kCode, twipRect(255, 2160, 5415, 375));
     l4->setFont(msSansSerif(13.5, true));
     l4->setAlignment(Qt::AlignCenter);
@@ -119,9 +128,9 @@ Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const
                        twipRect(315, 2640, 5295, 495));
     l5->setAlignment(Qt::AlignCenter);
     QLabel* l8 = label(this, "Label8",
-                       QStringLiteral("Il regalo spetta solo a chi scrive prima delle 01:00\n"
-                                      "del 1° gennaio 2001."),
+                       QStringLiteral("Valido solo per i messaggi inviati entro le 01:00 del 1° gennaio 2001."),
                        twipRect(240, 3360, 5415, 375));
+    l8->setFont(narrow);
     l8->setAlignment(Qt::AlignCenter);
     colour(l8, Qt::blue);
 
