@@ -5,6 +5,7 @@
 
 namespace qx {
 
+class Clock;
 class SettingsStore;
 class SoundObject;
 class SoundService;
@@ -13,7 +14,8 @@ class SoundService;
 // "Segnale orario" switches strokes and the half-hour sound, "Big Ben" the noon chime; both are read at every tick.
 class Chimes {
 public:
-    Chimes(const SettingsStore& store, SoundService& sound, SoundObject& BB_Suono, QString programFolder);
+    Chimes(const Clock& clock, const SettingsStore& store, SoundService& sound, SoundObject& BB_Suono,
+           QString programFolder);
 
     // Steps 2 to 7 of the chime tick, from the time text and folded hour of the last hands tick.
     void tick(const QString& orario, int ora12);
@@ -31,6 +33,9 @@ public:
     bool ore_in_corso = false;
 
 private:
+    void playStroke(const QString& path);
+
+    const Clock& clock_;
     const SettingsStore& store_;
     SoundService& sound_;
     SoundObject& BB_Suono;

@@ -7,7 +7,7 @@ namespace qx {
 
 TimeEvents::TimeEvents(const Clock& clock, const SettingsStore& store, SoundService& sound, SoundObject& bigBen,
                        std::unique_ptr<EventWindows> windows, const QString& programFolder)
-    : clock_(clock), windows_(std::move(windows)), chimes_(store, sound, bigBen, programFolder), alarm_(store)
+    : clock_(clock), windows_(std::move(windows)), chimes_(clock, store, sound, bigBen, programFolder), alarm_(store)
 {
 }
 
