@@ -12,6 +12,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace qx {
@@ -127,15 +128,28 @@ QMenu* Orologio::buildMenu()
 void Orologio::handsTick()
 {
     const QDateTime now = clock_.now();
+    const AnalogHands before = hands_;
     hands_ = analogHandsAt(now.time());
     drawTick();
+    // Only what can have changed goes to the screen: a whole-window flush costs the X server and us several
+    // blocking writes a second.
+    const auto box = [](double angle, double length, int width) {
+        return QRectF(kCentre, handEnd(kCentre, angle, length)).normalized().toAlignedRect().adjusted(
+            -width - 1, -width - 1, width + 1, width + 1);
+    };
+    QRegion changed = box(prec_sec, kLongHand, 1) | box(hands_.angSec, kLongHand, 1);
+    changed |= QRectF(kCentre - QPointF(6, 6), QSizeF(12, 12)).toAlignedRect();
+    changed |= QRectF(kDateDisc - QPointF(12, 12), QSizeF(24, 24)).toAlignedRect();
+    if (hands_.angMin != before.angMin || hands_.angOre != before.angOre)
+        changed |= box(prec_min, kLongHand, 3) | box(hands_.angMin, kLongHand, 3) | box(prec_ore, kHourHand, 3) |
+                   box(hands_.angOre, kHourHand, 3);
     prec_sec = hands_.angSec;
     prec_min = hands_.angMin;
     prec_ore = hands_.angOre;
     data_lbl->setText(now.toString(QStringLiteral("dd")));
     shownSecond_ = now.toSecsSinceEpoch();
     if (isVisible())
-        repaint();  // now, not at the next pass of the event loop: the second hand moves with the real second
+        repaint(changed);  // now, not at the next pass of the event loop: the second hand moves with the real second
     Q_EMIT ticked();
 }
 
@@ -167,10 +181,11 @@ void Orologio::drawTick()
     hand(hands_.angSec, kLongHand, kSecondHand, 1);
 }
 
-void Orologio::paintEvent(QPaintEvent*)
+void Orologio::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
-    p.drawPixmap(0, 0, canvas_);
+    for (const QRect& r : event->region())
+        p.drawPixmap(r, canvas_, r);
     if (shownSecond_ && tracing())
         traceEvent("shown", QString::number(shownSecond_) + QLatin1String(" Analogico"));
 }
