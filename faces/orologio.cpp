@@ -187,7 +187,7 @@ void Orologio::paintEvent(QPaintEvent* event)
     for (const QRect& r : event->region())
         p.drawPixmap(r, canvas_, r);
     if (shownSecond_ && tracing())
-        traceEvent("shown", QString::number(shownSecond_) + QLatin1String(" Analogico"));
+        traceEvent("shown", QString::number(shownSecond_) + QLatin1String(" Analogico ") + data_lbl->text());
 }
 
 } // namespace qx

@@ -1,6 +1,7 @@
 """The clock's start-up and its analog face, end to end: the real program under Xvfb with a faked time of day."""
 
 import math
+import time
 import sys
 import unittest
 from pathlib import Path
@@ -31,7 +32,8 @@ class AnalogFaceTest(unittest.TestCase):
         `when` for ten real seconds; returns (app, window, geometry, screenshot) taken while it does."""
         app = s.start("quadrantix", config=ANALOG, faketime=f"2026-12-09 {when} x0.1")
         win = app.window()
-        app.wait_trace("shown", lambda line: line.args[0] == str(expected_second), timeout=20)
+        shown = app.wait_trace("shown", lambda line: line.args[0] == str(expected_second), timeout=20)
+        self.assertEqual(shown.args[2], time.strftime("%d", time.gmtime(expected_second)), "day, two digits")
         geometry = s.geometry(win)
         shot = s.screenshot(s.dir / f"analog-{expected_second}.png")
         return app, win, geometry, shot
