@@ -12,8 +12,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-template <typename F> std::vector<double> timeEach(int n, F&& f)
-{
+template <typename F> std::vector<double> timeEach(int n, F&& f) {
     std::vector<double> us;
     us.reserve(std::size_t(n));
     for (int i = 0; i < n; ++i) {
@@ -25,16 +24,14 @@ template <typename F> std::vector<double> timeEach(int n, F&& f)
     return us;
 }
 
-void report(const char* what, const std::vector<double>& us)
-{
+void report(const char* what, const std::vector<double>& us) {
     std::printf("settings store  %-38s median %8.2f us   p90 %8.2f us   max %9.2f us   (n=%zu)\n", what,
                 us[us.size() / 2], us[us.size() * 9 / 10], us.back(), us.size());
 }
 
 } // namespace
 
-int main()
-{
+int main() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Quadrantix.ini"));
     qx::SettingsStore store(path), other(path);

@@ -12,13 +12,16 @@ namespace qx {
 
 namespace {
 constexpr std::array kFaceNames{u"Analogico", u"Digitale", u"Mini", u"Quadrantix"};
-std::size_t index(FaceKind kind) { return std::size_t(kind); }
+std::size_t index(FaceKind kind) {
+    return std::size_t(kind);
+}
 } // namespace
 
-QString faceName(FaceKind kind) { return QString::fromUtf16(kFaceNames[index(kind)]); }
+QString faceName(FaceKind kind) {
+    return QString::fromUtf16(kFaceNames[index(kind)]);
+}
 
-std::optional<FaceKind> faceFromName(const QString& name)
-{
+std::optional<FaceKind> faceFromName(const QString& name) {
     for (std::size_t i = 0; i < kFaceNames.size(); ++i)
         if (name == QStringView(kFaceNames[i]))
             return FaceKind(i);
@@ -26,20 +29,17 @@ std::optional<FaceKind> faceFromName(const QString& name)
 }
 
 FaceWindow::FaceWindow(FaceKind kind, Qt::WindowFlags extraFlags)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | extraFlags), kind_(kind)
-{
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | extraFlags), kind_(kind) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Quadrantix"));
 }
 
-void FaceWindow::setPopupMenu(QMenu* menu, RecordPress when)
-{
+void FaceWindow::setPopupMenu(QMenu* menu, RecordPress when) {
     menu_ = menu;
     record_ = when;
 }
 
-void FaceWindow::mousePressEvent(QMouseEvent* event)
-{
+void FaceWindow::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     const QPoint global = event->globalPosition().toPoint();
     if (record_ == RecordPress::BeforeMenu)
@@ -54,38 +54,42 @@ void FaceWindow::mousePressEvent(QMouseEvent* event)
     pressPos_ = pos;
 }
 
-void FaceWindow::mouseMoveEvent(QMouseEvent* event)
-{
+void FaceWindow::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() == Qt::NoButton)
         return;
     // The point of the picture that was pressed stays under the pointer.
     move(pos() + event->position().toPoint() - pressPos_);
 }
 
-void FaceWindow::closeEvent(QCloseEvent* event)
-{
+void FaceWindow::closeEvent(QCloseEvent* event) {
     closed_ = true;
     QWidget::closeEvent(event);
 }
 
-void FaceManager::setFactory(FaceKind kind, Factory factory) { factories_[index(kind)] = std::move(factory); }
+void FaceManager::setFactory(FaceKind kind, Factory factory) {
+    factories_[index(kind)] = std::move(factory);
+}
 
-bool FaceManager::canShow(FaceKind kind) const { return windows_[index(kind)] || factories_[index(kind)]; }
+bool FaceManager::canShow(FaceKind kind) const {
+    return windows_[index(kind)] || factories_[index(kind)];
+}
 
-FaceWindow* FaceManager::window(FaceKind kind) const { return windows_[index(kind)]; }
+FaceWindow* FaceManager::window(FaceKind kind) const {
+    return windows_[index(kind)];
+}
 
-FaceWindow* FaceManager::create(FaceKind kind)
-{
+FaceWindow* FaceManager::create(FaceKind kind) {
     auto& slot = windows_[index(kind)];
     if (!slot && factories_[index(kind)])
         slot = factories_[index(kind)]();
     return slot;
 }
 
-FaceWindow* FaceManager::loadOrologio() { return create(FaceKind::Analogico); }
+FaceWindow* FaceManager::loadOrologio() {
+    return create(FaceKind::Analogico);
+}
 
-void FaceManager::showFace(FaceKind target, FaceWindow* from)
-{
+void FaceManager::showFace(FaceKind target, FaceWindow* from) {
     if (!canShow(target) || (from && from == window(target)))
         return;
     if (from) {
@@ -101,8 +105,7 @@ void FaceManager::showFace(FaceKind target, FaceWindow* from)
     }
 }
 
-void FaceManager::exitFrom(FaceWindow* from)
-{
+void FaceManager::exitFrom(FaceWindow* from) {
     Q_EMIT exiting();
     if (FaceWindow* orologio = window(FaceKind::Analogico))
         orologio->close();
@@ -116,8 +119,7 @@ public:
     explicit LastWindowWatch(QApplication* app) : QObject(app) {}
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Hide && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow() &&
             !pending_) {
             pending_ = true;
@@ -127,8 +129,7 @@ protected:
     }
 
 private:
-    void check()
-    {
+    void check() {
         pending_ = false;
         for (QWidget* w : QApplication::topLevelWidgets()) {
             const auto* face = qobject_cast<FaceWindow*>(w);
@@ -142,8 +143,7 @@ private:
 };
 } // namespace
 
-void quitAfterLastWindow(QApplication& app)
-{
+void quitAfterLastWindow(QApplication& app) {
     // Qt's own rule ignores tool windows, and the faces are tool windows (no task bar button).
     app.setQuitOnLastWindowClosed(false);
     app.installEventFilter(new LastWindowWatch(&app));

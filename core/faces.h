@@ -17,7 +17,7 @@ namespace qx {
 // The user's names of the faces, as stored under "Avvio" and "Salvaschermo".
 enum class FaceKind { Analogico, Digitale, Mini, Quadrantix };
 QString faceName(FaceKind kind);
-std::optional<FaceKind> faceFromName(const QString& name);  // exact, case-sensitive text
+std::optional<FaceKind> faceFromName(const QString& name); // exact, case-sensitive text
 
 // A shaped, frameless face window that is dragged by its picture and opens its menu on the right button.
 class FaceWindow : public QWidget {

@@ -8,8 +8,7 @@
 namespace qx {
 
 namespace {
-QFont make(const QStringList& families, qreal points, bool bold, QFont::Stretch stretch = QFont::Unstretched)
-{
+QFont make(const QStringList& families, qreal points, bool bold, QFont::Stretch stretch = QFont::Unstretched) {
     QFont f;
     f.setFamilies(families);
     f.setPixelSize(int(std::lround(points * 96.0 / 72.0)));
@@ -20,18 +19,15 @@ QFont make(const QStringList& families, qreal points, bool bold, QFont::Stretch 
 }
 } // namespace
 
-QFont msSansSerif(qreal points, bool bold)
-{
+QFont msSansSerif(qreal points, bool bold) {
     return make({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}, points, bold);
 }
 
-QFont arial(qreal points, bool bold)
-{
+QFont arial(qreal points, bool bold) {
     return make({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}, points, bold);
 }
 
-QFont arialBlack(qreal points)
-{
+QFont arialBlack(qreal points) {
     QFont f = make({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")}, points, true);
     f.setWeight(QFont::Black);
     return f;

@@ -13,8 +13,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // Shaped, self-placed windows need X11 (XWayland on a Wayland desktop). Small windows repaint without the
     // shared-memory round trip to the X server, one wake-up a second less.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -39,8 +38,8 @@ int main(int argc, char** argv)
         auto* orologio = new qx::Orologio(clock, store, faces, *sound, folder);
         auto windows = std::make_unique<qx::RealEventWindows>(store, orologio->Al_Suono(),
                                                               [](const QUrl& url) { QDesktopServices::openUrl(url); });
-        orologio->setTimeEvents(std::make_unique<qx::TimeEvents>(clock, store, *sound, *orologio->BB_Suono(),
-                                                                 std::move(windows), folder));
+        orologio->setTimeEvents(
+            std::make_unique<qx::TimeEvents>(clock, store, *sound, *orologio->BB_Suono(), std::move(windows), folder));
         return orologio;
     });
     faces.setFactory(qx::FaceKind::Quadrantix, [&] { return new qx::Digitale(clock, store, faces); });

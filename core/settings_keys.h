@@ -9,7 +9,7 @@ namespace qx {
 struct SettingKey {
     std::u16string_view section;
     std::u16string_view key;
-    std::u16string_view firstRun;  // meaningful only for the keys in kFirstRunKeys
+    std::u16string_view firstRun; // meaningful only for the keys in kFirstRunKeys
 };
 
 namespace keys {
@@ -30,8 +30,8 @@ inline constexpr SettingKey ContoMessaggio{u"CR", u"Messaggio", u""};           
 
 // The first run writes these, in this order; "Big Ben" being empty is what marks a first run.
 inline constexpr std::array kFirstRunKeys{
-    keys::Allarme, keys::AllarmeOre,    keys::AllarmeMinuti, keys::AllarmeMessaggio, keys::BigBen,
-    keys::SegnaleOrario, keys::TimerVita, keys::Avvio,       keys::EseguiAuto,
+    keys::Allarme,       keys::AllarmeOre, keys::AllarmeMinuti, keys::AllarmeMessaggio, keys::BigBen,
+    keys::SegnaleOrario, keys::TimerVita,  keys::Avvio,         keys::EseguiAuto,
 };
 
 } // namespace qx

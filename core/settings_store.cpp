@@ -21,11 +21,12 @@ constexpr qint64 kMaxStoreBytes = 64 * 1024 * 1024;
 // How long a writer waits for another writer before giving up (a stopped process must not hang the clock).
 constexpr std::chrono::milliseconds kLockPatience{3000};
 
-bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+bool sameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
 } // namespace
 
-QString SettingsStore::defaultPath()
-{
+QString SettingsStore::defaultPath() {
     const QString explicitPath = qEnvironmentVariable("QUADRANTIX_CONFIG");
     if (!explicitPath.isEmpty())
         return explicitPath;
@@ -37,10 +38,11 @@ QString SettingsStore::defaultPath()
 
 SettingsStore::SettingsStore(QString path) : path_(std::move(path)), nativePath_(QFile::encodeName(path_)) {}
 
-SettingsStore::~SettingsStore() { forget(); }
+SettingsStore::~SettingsStore() {
+    forget();
+}
 
-void SettingsStore::forget() const
-{
+void SettingsStore::forget() const {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
@@ -48,9 +50,8 @@ void SettingsStore::forget() const
     values_.clear();
 }
 
-void SettingsStore::refresh() const
-{
-    struct stat st{};
+void SettingsStore::refresh() const {
+    struct stat st {};
     if (::stat(nativePath_.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
         forget();
         return;
@@ -61,7 +62,7 @@ void SettingsStore::refresh() const
 
     forget();
     const int fd = ::open(nativePath_.constData(), O_RDONLY | O_CLOEXEC);
-    struct stat opened{};
+    struct stat opened {};
     if (fd < 0 || ::fstat(fd, &opened) != 0) {
         if (fd >= 0)
             ::close(fd);
@@ -82,14 +83,12 @@ void SettingsStore::refresh() const
     values_ = IniDocument::parse(file.data).values();
 }
 
-QString SettingsStore::read(QStringView section, QStringView key) const
-{
+QString SettingsStore::read(QStringView section, QStringView key) const {
     refresh();
     return values_.value(IniDocument::lookupKey(section, key));
 }
 
-bool SettingsStore::write(QStringView section, QStringView key, const QString& value)
-{
+bool SettingsStore::write(QStringView section, QStringView key, const QString& value) {
     const QFileInfo info(path_);
     if (!QDir().mkpath(info.absolutePath()))
         return false;
@@ -104,7 +103,7 @@ bool SettingsStore::write(QStringView section, QStringView key, const QString& v
         const FileRead file = readWholeFile(fd, kMaxStoreBytes);
         ::close(fd);
         if (!file.ok)
-            return false;  // a directory or an oversized file where the store should be: leave it alone
+            return false; // a directory or an oversized file where the store should be: leave it alone
         doc = IniDocument::parse(file.data);
     } else if (errno != ENOENT) {
         return false;
@@ -113,8 +112,7 @@ bool SettingsStore::write(QStringView section, QStringView key, const QString& v
     return replaceFileAtomically(path_, doc.serialize());
 }
 
-void SettingsStore::firstRunInit()
-{
+void SettingsStore::firstRunInit() {
     if (!read(keys::BigBen).isEmpty())
         return;
     for (const SettingKey& k : kFirstRunKeys)

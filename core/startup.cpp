@@ -8,22 +8,21 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QMenu>
-#include <QSet>
-#include <QWindow>
 #include <QDir>
 #include <QFile>
 #include <QLibraryInfo>
+#include <QMenu>
+#include <QSet>
 #include <QTranslator>
+#include <QWindow>
 
 namespace qx {
 
-void startUp(FaceManager& faces, const SettingsStore& store)
-{
+void startUp(FaceManager& faces, const SettingsStore& store) {
     faces.loadOrologio();
     // Each test reads the setting again, as a value changed meanwhile by another program would be seen.
     const std::pair<const char16_t*, FaceKind> table[] = {
-        {u"Analogico", FaceKind::Analogico}, {u"Digitale", FaceKind::Digitale}, {u"Mini", FaceKind::Mini},
+        {u"Analogico", FaceKind::Analogico},   {u"Digitale", FaceKind::Digitale}, {u"Mini", FaceKind::Mini},
         {u"Quadrantix", FaceKind::Quadrantix}, {u"", FaceKind::Quadrantix},
     };
     for (const auto& [value, face] : table)
@@ -31,8 +30,7 @@ void startUp(FaceManager& faces, const SettingsStore& store)
             faces.showFace(face);
 }
 
-QString registerLauncher(const QString& executable)
-{
+QString registerLauncher(const QString& executable) {
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + QLatin1String("/.local/share");
@@ -61,8 +59,7 @@ QString registerLauncher(const QString& executable)
     return path;
 }
 
-void installItalianTranslations(QCoreApplication& app)
-{
+void installItalianTranslations(QCoreApplication& app) {
     auto* qt = new QTranslator(&app);
     if (qt->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -79,8 +76,7 @@ public:
     using QObject::QObject;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Expose) {
             auto* window = qobject_cast<QWindow*>(watched);
             if (window && window->isExposed() && !mapped_.contains(window)) {
@@ -106,8 +102,7 @@ private:
 };
 } // namespace
 
-void installTraceHooks(QCoreApplication& app)
-{
+void installTraceHooks(QCoreApplication& app) {
     if (tracing())
         app.installEventFilter(new TraceHooks(&app));
 }

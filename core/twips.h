@@ -8,10 +8,13 @@
 namespace qx {
 
 constexpr double kTwipsPerPixel = 15.0;
-constexpr double px(double twips) { return twips / kTwipsPerPixel; }
-inline int pxi(double twips) { return int(std::lround(twips / kTwipsPerPixel)); }
-inline QRect twipRect(double left, double top, double width, double height)
-{
+constexpr double px(double twips) {
+    return twips / kTwipsPerPixel;
+}
+inline int pxi(double twips) {
+    return int(std::lround(twips / kTwipsPerPixel));
+}
+inline QRect twipRect(double left, double top, double width, double height) {
     return QRect(pxi(left), pxi(top), pxi(width), pxi(height));
 }
 

@@ -5,8 +5,7 @@
 
 namespace qx {
 
-bool AlarmCheck::tick(const QString& orario, bool chimeInProgress)
-{
+bool AlarmCheck::tick(const QString& orario, bool chimeInProgress) {
     if (orario.size() != 8 || orario.mid(6, 2).toInt() == 0)
         return false;
     if (store_.read(keys::Allarme) != QLatin1String("1"))

@@ -3,28 +3,24 @@
 
 #include "core/settings_store.h"
 #include "platform/clock.h"
-#include "platform/trace.h"
 #include "platform/sound/sound_service.h"
+#include "platform/trace.h"
 
 namespace qx {
 
 Chimes::Chimes(const Clock& clock, const SettingsStore& store, SoundService& sound, SoundObject& bigBen,
                QString programFolder)
     : clock_(clock), store_(store), sound_(sound), BB_Suono(bigBen), oraWav_(programFolder + QLatin1String("/Ora.wav")),
-      mezzoraWav_(programFolder + QLatin1String("/Mezzora.wav"))
-{
-}
+      mezzoraWav_(programFolder + QLatin1String("/Mezzora.wav")) {}
 
-void Chimes::playStroke(const QString& path)
-{
+void Chimes::playStroke(const QString& path) {
     // For the benchmark: when, on the clock, each stroke begins.
     if (tracing())
         traceEvent("sound", QString::number(clock_.epochNs()) + QLatin1Char(' ') + path.section(QLatin1Char('/'), -1));
     sound_.playSync(path);
 }
 
-void Chimes::tick(const QString& orario, int ora12)
-{
+void Chimes::tick(const QString& orario, int ora12) {
     // Before the first hands tick the time text is empty: no minute and no second match anything.
     const bool known = orario.size() == 8;
     const int minutes = known ? orario.mid(3, 2).toInt() : -1;

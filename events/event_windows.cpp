@@ -16,27 +16,24 @@
 namespace qx {
 
 namespace {
-constexpr Qt::WindowFlags kDialogFrame = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                         Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags kDialogFrame =
+    Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry)
-{
+QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     l->setGeometry(geometry);
     return l;
 }
 
-QLabel* picture(QWidget* parent, const QString& artwork, QRect geometry)
-{
+QLabel* picture(QWidget* parent, const QString& artwork, QRect geometry) {
     auto* l = new QLabel(parent);
     l->setPixmap(renderArtwork(artwork, geometry.size()));
     l->setGeometry(geometry);
     return l;
 }
 
-void colour(QLabel* l, const QColor& c)
-{
+void colour(QLabel* l, const QColor& c) {
     QPalette p = l->palette();
     p.setColor(QPalette::WindowText, c);
     l->setPalette(p);
@@ -47,8 +44,7 @@ const QString kCode = QStringLiteral("QX-2001-0101-AUGURI");
 } // namespace
 
 Allarme::Allarme(const SettingsStore& store, std::shared_ptr<SoundObject> melody)
-    : QWidget(nullptr, kDialogFrame), Al_Suono(std::move(melody))
-{
+    : QWidget(nullptr, kDialogFrame), Al_Suono(std::move(melody)) {
     setObjectName(QStringLiteral("Allarme"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Quadrantix - Allarme!"));
@@ -72,8 +68,7 @@ Allarme::Allarme(const SettingsStore& store, std::shared_ptr<SoundObject> melody
     Al_Suono->play();
 }
 
-QUrl Speciale::mailUrl()
-{
+QUrl Speciale::mailUrl() {
     QUrl url(QStringLiteral("mailto:") + kMaker);
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("subject"), QStringLiteral("Regalo del terzo millennio - codice ") + kCode);
@@ -83,8 +78,7 @@ QUrl Speciale::mailUrl()
 
 Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const QUrl&)> openUrl)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      Al_Suono(std::move(melody))
-{
+      Al_Suono(std::move(melody)) {
     setObjectName(QStringLiteral("speciale"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString(26, QLatin1Char(' ')) + QStringLiteral("Buon terzo millennio da Quadrantix!"));
@@ -94,8 +88,9 @@ Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const
     QLabel* l1 = label(this, "Label1", QStringLiteral("Complimenti!"), twipRect(1455, 120, 3015, 615));
     l1->setFont(msSansSerif(24, true));
     colour(l1, Qt::blue);
-    QLabel* l2 = label(this, "Label2", QStringLiteral("Quadrantix ti dà il benvenuto nel terzo millennio con un regalo!"),
-                       twipRect(255, 1200, 5415, 255));
+    QLabel* l2 =
+        label(this, "Label2", QStringLiteral("Quadrantix ti dà il benvenuto nel terzo millennio con un regalo!"),
+              twipRect(255, 1200, 5415, 255));
     l2->setFont(msSansSerif(8.25, true));
     l2->setAlignment(Qt::AlignCenter);
     for (int y : {1560, 3240, 3840}) {
@@ -127,9 +122,9 @@ Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const
                                       "il calendario da scrivania che non dimentica nulla."),
                        twipRect(315, 2640, 5295, 495));
     l5->setAlignment(Qt::AlignCenter);
-    QLabel* l8 = label(this, "Label8",
-                       QStringLiteral("Valido solo per i messaggi inviati entro le 01:00 del 1° gennaio 2001."),
-                       twipRect(240, 3360, 5415, 375));
+    QLabel* l8 =
+        label(this, "Label8", QStringLiteral("Valido solo per i messaggi inviati entro le 01:00 del 1° gennaio 2001."),
+              twipRect(240, 3360, 5415, 375));
     l8->setFont(narrow);
     l8->setAlignment(Qt::AlignCenter);
     colour(l8, Qt::blue);
@@ -151,12 +146,9 @@ Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const
 
 RealEventWindows::RealEventWindows(const SettingsStore& store, std::shared_ptr<SoundObject> melody,
                                    std::function<void(const QUrl&)> openUrl)
-    : store_(store), Al_Suono(std::move(melody)), openUrl_(std::move(openUrl))
-{
-}
+    : store_(store), Al_Suono(std::move(melody)), openUrl_(std::move(openUrl)) {}
 
-void RealEventWindows::openAllarme()
-{
+void RealEventWindows::openAllarme() {
     if (!allarme_) {
         allarme_ = new Allarme(store_, Al_Suono);
         allarme_->show();
@@ -165,8 +157,7 @@ void RealEventWindows::openAllarme()
     allarme_->activateWindow();
 }
 
-void RealEventWindows::openSpeciale()
-{
+void RealEventWindows::openSpeciale() {
     if (!speciale_) {
         speciale_ = new Speciale(Al_Suono, openUrl_);
         speciale_->show();

@@ -7,30 +7,24 @@ namespace qx {
 
 TimeEvents::TimeEvents(const Clock& clock, const SettingsStore& store, SoundService& sound, SoundObject& bigBen,
                        std::unique_ptr<EventWindows> windows, const QString& programFolder)
-    : clock_(clock), windows_(std::move(windows)), chimes_(clock, store, sound, bigBen, programFolder), alarm_(store)
-{
-}
+    : clock_(clock), windows_(std::move(windows)), chimes_(clock, store, sound, bigBen, programFolder), alarm_(store) {}
 
-bool TimeEvents::isGreetingMinute(const QDateTime& t)
-{
+bool TimeEvents::isGreetingMinute(const QDateTime& t) {
     return t.toString(QStringLiteral("ddMMyyyy hhmm")) == QLatin1String("01012001 0000");
 }
 
-void TimeEvents::chimeTick(const QString& orario, int ora12)
-{
+void TimeEvents::chimeTick(const QString& orario, int ora12) {
     if (isGreetingMinute(clock_.now()))
         windows_->openSpeciale();
     chimes_.tick(orario, ora12);
 }
 
-void TimeEvents::alarmTick(const QString& orario)
-{
+void TimeEvents::alarmTick(const QString& orario) {
     if (alarm_.tick(orario, chimes_.inProgress()))
         windows_->openAllarme();
 }
 
-bool TimeEvents::wantsHalfSecondTicks() const
-{
+bool TimeEvents::wantsHalfSecondTicks() const {
     return chimes_.sequenceUnderWay() || isGreetingMinute(clock_.now());
 }
 

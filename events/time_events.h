@@ -16,8 +16,8 @@ class Clock;
 class EventWindows {
 public:
     virtual ~EventWindows() = default;
-    virtual void openAllarme() = 0;   // creates and loads it, or only brings it to the front
-    virtual void openSpeciale() = 0;  // likewise
+    virtual void openAllarme() = 0;  // creates and loads it, or only brings it to the front
+    virtual void openSpeciale() = 0; // likewise
 };
 
 class TimeEvents final : public TimeEventHooks {

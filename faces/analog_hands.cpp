@@ -1,17 +1,17 @@
 // Where the hands of the analog face point at a given time, and where a hand of a given angle ends.
 #include "faces/analog_hands.h"
 
-
 #include <cmath>
 
 namespace qx {
 
 namespace {
-double wrap(double a) { return a < 0 ? a + 360 : a; }
+double wrap(double a) {
+    return a < 0 ? a + 360 : a;
+}
 } // namespace
 
-AnalogHands analogHandsAt(const QTime& time)
-{
+AnalogHands analogHandsAt(const QTime& time) {
     AnalogHands h;
     h.orario = time.toString(QStringLiteral("hh.mm.ss"));
     const int s = h.orario.mid(6, 2).toInt();
@@ -24,8 +24,7 @@ AnalogHands analogHandsAt(const QTime& time)
     return h;
 }
 
-QPointF handEnd(QPointF centre, double angleDeg, double length)
-{
+QPointF handEnd(QPointF centre, double angleDeg, double length) {
     const double radians = (360 - angleDeg) * 3.14 / 180;
     return centre + QPointF(length * std::cos(radians), -length * std::sin(radians));
 }

@@ -9,9 +9,9 @@ namespace qx {
 
 // The state a hands tick leaves behind; the chimes and the alarm read orario and ora12.
 struct AnalogHands {
-    QString orario;      // "hh.mm.ss", 24-hour
-    int ora12 = 0;       // 13..23 folded to 1..11; 0 stays 0 and 12 stays 12
-    double angSec = 0;   // degrees clockwise from 3 o'clock, in [0, 360)
+    QString orario;    // "hh.mm.ss", 24-hour
+    int ora12 = 0;     // 13..23 folded to 1..11; 0 stays 0 and 12 stays 12
+    double angSec = 0; // degrees clockwise from 3 o'clock, in [0, 360)
     double angMin = 0;
     double angOre = 0;
 };

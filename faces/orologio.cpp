@@ -24,9 +24,9 @@ const QColor kWhite(255, 255, 255);
 const QColor kSecondHand(0, 255, 0);
 const QColor kHub(255, 0, 0);
 
-constexpr QPointF kCentre(109, 107.5);       // half the client area
-constexpr QPointF kDateDisc(109, 800 * 1.3073394 / kTwipsPerPixel);  // 800 vertical units from the top
-constexpr double kDateDiscRadius = 10;       // 150 horizontal units
+constexpr QPointF kCentre(109, 107.5);                              // half the client area
+constexpr QPointF kDateDisc(109, 800 * 1.3073394 / kTwipsPerPixel); // 800 vertical units from the top
+constexpr double kDateDiscRadius = 10;                              // 150 horizontal units
 constexpr double kLongHand = 800 / kTwipsPerPixel;
 constexpr double kHourHand = 600 / kTwipsPerPixel;
 
@@ -36,14 +36,13 @@ const QPoint kFrameOffset(5, 21);
 
 constexpr std::int64_t kSecond = 1'000'000'000;
 constexpr std::int64_t kAlarmPeriod = 2 * kSecond;
-constexpr std::int64_t kSlack = 50'000'000;  // a tick a little early still counts as two seconds on
-const QRect kShapeInWindow(QPoint(15, 31), QSize(212 - 15, 227 - 31));  // right and bottom edges exclusive
+constexpr std::int64_t kSlack = 50'000'000; // a tick a little early still counts as two seconds on
+const QRect kShapeInWindow(QPoint(15, 31), QSize(212 - 15, 227 - 31)); // right and bottom edges exclusive
 } // namespace
 
 Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceManager& faces, SoundService& sound,
                    const QString& programFolder)
-    : FaceWindow(FaceKind::Analogico, Qt::Tool), clock_(clock), faces_(faces)
-{
+    : FaceWindow(FaceKind::Analogico, Qt::Tool), clock_(clock), faces_(faces) {
     setObjectName(QStringLiteral("Orologio"));
     // Loading, in order: first-run settings, the sound objects, the hands (initial members; the chime and alarm
     // state come with setTimeEvents), the shape, the date label's colour, the timer.
@@ -82,10 +81,11 @@ Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceManager& faces,
 
 Orologio::~Orologio() = default;
 
-void Orologio::setTimeEvents(std::unique_ptr<TimeEventHooks> events) { events_ = std::move(events); }
+void Orologio::setTimeEvents(std::unique_ptr<TimeEventHooks> events) {
+    events_ = std::move(events);
+}
 
-void Orologio::onTimer()
-{
+void Orologio::onTimer() {
     const std::int64_t nowNs = clock_.epochNs();
     const qint64 second = clock_.now().toSecsSinceEpoch();
     if (second != lastHandsSecond_) {
@@ -106,8 +106,7 @@ void Orologio::onTimer()
         Timer1->start(period);
 }
 
-QMenu* Orologio::buildMenu()
-{
+QMenu* Orologio::buildMenu() {
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("menu"));
     const auto add = [&](const char* name, const QString& caption, auto slot) {
@@ -125,8 +124,7 @@ QMenu* Orologio::buildMenu()
     return menu;
 }
 
-void Orologio::handsTick()
-{
+void Orologio::handsTick() {
     const QDateTime now = clock_.now();
     const AnalogHands before = hands_;
     hands_ = analogHandsAt(now.time());
@@ -134,8 +132,10 @@ void Orologio::handsTick()
     // Only what can have changed goes to the screen: a whole-window flush costs the X server and us several
     // blocking writes a second.
     const auto box = [](double angle, double length, int width) {
-        return QRectF(kCentre, handEnd(kCentre, angle, length)).normalized().toAlignedRect().adjusted(
-            -width - 1, -width - 1, width + 1, width + 1);
+        return QRectF(kCentre, handEnd(kCentre, angle, length))
+            .normalized()
+            .toAlignedRect()
+            .adjusted(-width - 1, -width - 1, width + 1, width + 1);
     };
     QRegion changed = box(prec_sec, kLongHand, 1) | box(hands_.angSec, kLongHand, 1);
     changed |= QRectF(kCentre - QPointF(6, 6), QSizeF(12, 12)).toAlignedRect();
@@ -149,14 +149,13 @@ void Orologio::handsTick()
     data_lbl->setText(now.toString(QStringLiteral("dd")));
     shownSecond_ = now.toSecsSinceEpoch();
     if (isVisible())
-        repaint(changed);  // now, not at the next pass of the event loop: the second hand moves with the real second
+        repaint(changed); // now, not at the next pass of the event loop: the second hand moves with the real second
     Q_EMIT ticked();
 }
 
 // Paints over the dial in the order the face has always used, without repainting the dial itself: the previous
 // hands are erased by drawing them again in the face colour. Lines are hard-edged, so an erased hand leaves no trace.
-void Orologio::drawTick()
-{
+void Orologio::drawTick() {
     QPainter p(&canvas_);
     const auto hand = [&](double angle, double length, const QColor& colour, int width) {
         p.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
@@ -181,8 +180,7 @@ void Orologio::drawTick()
     hand(hands_.angSec, kLongHand, kSecondHand, 1);
 }
 
-void Orologio::paintEvent(QPaintEvent* event)
-{
+void Orologio::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     for (const QRect& r : event->region())
         p.drawPixmap(r, canvas_, r);

@@ -61,7 +61,7 @@ private:
     FaceManager& faces_;
     BoundaryTimer* Timer1 = nullptr;
     QLabel* data_lbl = nullptr;
-    QPixmap canvas_;  // the dial with the hands painted over it, tick after tick
+    QPixmap canvas_; // the dial with the hands painted over it, tick after tick
     AnalogHands hands_;
     double prec_sec = 0, prec_min = 0, prec_ore = 0;
     qint64 shownSecond_ = 0;

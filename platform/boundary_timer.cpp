@@ -17,8 +17,7 @@ constexpr std::int64_t kGuardNs = 30'000;
 } // namespace
 
 BoundaryTimer::BoundaryTimer(const Clock& clock, TickGate* gate, QObject* parent)
-    : QObject(parent), clock_(clock), gate_(gate)
-{
+    : QObject(parent), clock_(clock), gate_(gate) {
     // CLOCK_BOOTTIME keeps running while the machine is suspended, so the first tick after a resume is not late.
     fd_ = timerfd_create(CLOCK_BOOTTIME, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd_ < 0)
@@ -30,58 +29,50 @@ BoundaryTimer::BoundaryTimer(const Clock& clock, TickGate* gate, QObject* parent
     }
 }
 
-BoundaryTimer::~BoundaryTimer()
-{
+BoundaryTimer::~BoundaryTimer() {
     delete notifier_;
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-void BoundaryTimer::setTimeSource(TimeSource source)
-{
+void BoundaryTimer::setTimeSource(TimeSource source) {
     source_ = source;
     if (isActive())
         armNext();
 }
 
-std::int64_t BoundaryTimer::nowNs() const
-{
+std::int64_t BoundaryTimer::nowNs() const {
     return source_ == TimeSource::Uptime ? clock_.uptimeNs() : clock_.epochNs();
 }
 
-void BoundaryTimer::start(std::int64_t periodNs)
-{
+void BoundaryTimer::start(std::int64_t periodNs) {
     periodNs_ = periodNs > 0 ? periodNs : 1'000'000;
     armNext();
 }
 
-void BoundaryTimer::stop()
-{
+void BoundaryTimer::stop() {
     periodNs_ = 0;
     armFor(0);
 }
 
-void BoundaryTimer::armFor(std::int64_t delayNs)
-{
+void BoundaryTimer::armFor(std::int64_t delayNs) {
     if (fd_ < 0)
         return;
     itimerspec spec{};
     spec.it_value.tv_sec = delayNs / 1'000'000'000;
     spec.it_value.tv_nsec = delayNs % 1'000'000'000;
-    timerfd_settime(fd_, 0, &spec, nullptr);  // a zero value disarms
+    timerfd_settime(fd_, 0, &spec, nullptr); // a zero value disarms
     notifier_->setEnabled(delayNs > 0);
 }
 
-void BoundaryTimer::armNext()
-{
+void BoundaryTimer::armNext() {
     const std::int64_t now = nowNs();
     const std::int64_t delay = nsToNextBoundary(now, periodNs_);
     targetNs_ = now + delay;
     armFor(delay + kGuardNs);
 }
 
-void BoundaryTimer::onExpired()
-{
+void BoundaryTimer::onExpired() {
     std::uint64_t expirations = 0;
     while (::read(fd_, &expirations, sizeof expirations) < 0 && errno == EINTR) {
     }
@@ -108,10 +99,10 @@ void BoundaryTimer::onExpired()
         TickGate::Hold hold(gate_);
         Q_EMIT tick();
         if (!self)
-            return;  // the handler closed the window that owns this timer
+            return; // the handler closed the window that owns this timer
     }
     if (periodNs_ <= 0 || periodNs_ != periodBefore)
-        return;  // stopped, or restarted with another period by the handler
+        return; // stopped, or restarted with another period by the handler
     const std::int64_t after = nowNs();
     const std::int64_t at = nextTickAt(targetNs_, after, periodNs_);
     targetNs_ = at;

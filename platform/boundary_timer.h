@@ -14,8 +14,7 @@ namespace qx {
 
 // Nanoseconds from nowNs to the next multiple of periodNs since the epoch; a moment exactly on a boundary waits a
 // whole period, so a tick that lands on its boundary never fires twice for it.
-constexpr std::int64_t nsToNextBoundary(std::int64_t nowNs, std::int64_t periodNs)
-{
+constexpr std::int64_t nsToNextBoundary(std::int64_t nowNs, std::int64_t periodNs) {
     std::int64_t into = nowNs % periodNs;
     if (into < 0)
         into += periodNs;
@@ -25,8 +24,7 @@ constexpr std::int64_t nsToNextBoundary(std::int64_t nowNs, std::int64_t periodN
 // When to tick next, given the moment the last tick was for and the time its handler finished: at once when the
 // following boundary already passed while the handler ran (one late tick; the others missed meanwhile are dropped),
 // otherwise at the next boundary.
-constexpr std::int64_t nextTickAt(std::int64_t lastTickNs, std::int64_t nowNs, std::int64_t periodNs)
-{
+constexpr std::int64_t nextTickAt(std::int64_t lastTickNs, std::int64_t nowNs, std::int64_t periodNs) {
     return nowNs - lastTickNs >= periodNs ? nowNs : nowNs + nsToNextBoundary(nowNs, periodNs);
 }
 

@@ -33,6 +33,6 @@ public:
 };
 
 // Local date-time formats shared by the faces and the time events.
-QString timeText(const QDateTime& t);  // "hh.mm.ss", 24-hour, two digits each
+QString timeText(const QDateTime& t); // "hh.mm.ss", 24-hour, two digits each
 
 } // namespace qx

@@ -14,8 +14,7 @@ namespace qx {
 
 namespace {
 
-bool writeAll(int fd, const char* p, qint64 n)
-{
+bool writeAll(int fd, const char* p, qint64 n) {
     while (n > 0) {
         const ssize_t w = ::write(fd, p, size_t(n));
         if (w < 0) {
@@ -29,8 +28,7 @@ bool writeAll(int fd, const char* p, qint64 n)
     return true;
 }
 
-QString resolveLinks(const QString& path)
-{
+QString resolveLinks(const QString& path) {
     QFileInfo info(path);
     for (int hops = 0; info.isSymLink() && hops < 16; ++hops)
         info.setFile(info.symLinkTarget());
@@ -39,18 +37,17 @@ QString resolveLinks(const QString& path)
 
 } // namespace
 
-bool replaceFileAtomically(const QString& path, const QByteArray& data)
-{
+bool replaceFileAtomically(const QString& path, const QByteArray& data) {
     const QString target = resolveLinks(path);
     const QFileInfo info(target);
-    QByteArray tmpl = QFile::encodeName(info.absolutePath() + QLatin1String("/.") + info.fileName() +
-                                        QLatin1String(".XXXXXX"));
+    QByteArray tmpl =
+        QFile::encodeName(info.absolutePath() + QLatin1String("/.") + info.fileName() + QLatin1String(".XXXXXX"));
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
 
     bool ok = writeAll(fd, data.constData(), data.size());
-    struct stat old{};
+    struct stat old {};
     if (ok && ::stat(QFile::encodeName(target).constData(), &old) == 0)
         ok = S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) == 0;
     ok = ok && ::fsync(fd) == 0;
@@ -69,10 +66,9 @@ bool replaceFileAtomically(const QString& path, const QByteArray& data)
     return true;
 }
 
-FileRead readWholeFile(int fd, qint64 maxBytes)
-{
+FileRead readWholeFile(int fd, qint64 maxBytes) {
     FileRead result;
-    struct stat st{};
+    struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxBytes)
         return result;
     result.data.resize(qsizetype(st.st_size));
@@ -90,8 +86,7 @@ FileRead readWholeFile(int fd, qint64 maxBytes)
     return result;
 }
 
-FileLock::FileLock(const QString& lockPath, std::chrono::milliseconds patience)
-{
+FileLock::FileLock(const QString& lockPath, std::chrono::milliseconds patience) {
     fd_ = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd_ < 0)
         return;
@@ -115,10 +110,9 @@ FileLock::FileLock(const QString& lockPath, std::chrono::milliseconds patience)
     }
 }
 
-FileLock::~FileLock()
-{
+FileLock::~FileLock() {
     if (fd_ >= 0)
-        ::close(fd_);  // closing releases the lock
+        ::close(fd_); // closing releases the lock
 }
 
 } // namespace qx

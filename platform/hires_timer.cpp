@@ -3,21 +3,25 @@
 
 namespace qx {
 
-HiResTimer::HiResTimer(TickGate* gate, QObject* parent) : QObject(parent), gate_(gate)
-{
+HiResTimer::HiResTimer(TickGate* gate, QObject* parent) : QObject(parent), gate_(gate) {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(1000);
     connect(&timer_, &QTimer::timeout, this, &HiResTimer::onTimeout);
 }
 
-void HiResTimer::start() { timer_.start(); }
+void HiResTimer::start() {
+    timer_.start();
+}
 
-void HiResTimer::stop() { timer_.stop(); }
+void HiResTimer::stop() {
+    timer_.stop();
+}
 
-void HiResTimer::setInterval(int ms) { timer_.setInterval(ms < 1 ? 1 : ms); }
+void HiResTimer::setInterval(int ms) {
+    timer_.setInterval(ms < 1 ? 1 : ms);
+}
 
-void HiResTimer::onTimeout()
-{
+void HiResTimer::onTimeout() {
     if (gate_ && gate_->isHeld())
         return;
     TickGate::Hold hold(gate_);

@@ -5,17 +5,19 @@ namespace qx {
 
 namespace {
 
-QString fold(QStringView s) { return s.toString().toCaseFolded(); }
+QString fold(QStringView s) {
+    return s.toString().toCaseFolded();
+}
 
-void appendHexEscape(QString& out, char16_t c)
-{
+void appendHexEscape(QString& out, char16_t c) {
     out += QStringLiteral("\\x%1").arg(unsigned(c), 2, 16, QLatin1Char('0'));
 }
 
-bool isControl(char16_t c) { return c < 0x20 || c == 0x7f; }
+bool isControl(char16_t c) {
+    return c < 0x20 || c == 0x7f;
+}
 
-int hexDigit(QChar c)
-{
+int hexDigit(QChar c) {
     const char16_t u = c.unicode();
     if (u >= '0' && u <= '9')
         return u - '0';
@@ -27,8 +29,7 @@ int hexDigit(QChar c)
 }
 
 // Escapes a key or section name: like a value, plus the characters that would end or misread the name.
-QString escapeName(const QString& name, bool isSection)
-{
+QString escapeName(const QString& name, bool isSection) {
     QString out;
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char16_t c = name[i].unicode();
@@ -46,17 +47,24 @@ QString escapeName(const QString& name, bool isSection)
 
 } // namespace
 
-QString escapeIniValue(const QString& value)
-{
+QString escapeIniValue(const QString& value) {
     QString out;
     out.reserve(value.size());
     for (const QChar ch : value) {
         const char16_t c = ch.unicode();
         switch (c) {
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
+        case '\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
         default:
             if (isControl(c))
                 appendHexEscape(out, c);
@@ -69,8 +77,7 @@ QString escapeIniValue(const QString& value)
     return out;
 }
 
-QString unescapeIniValue(QStringView text)
-{
+QString unescapeIniValue(QStringView text) {
     if (text.size() >= 2 && text.front() == QLatin1Char('"') && text.back() == QLatin1Char('"'))
         text = text.mid(1, text.size() - 2);
     QString out;
@@ -99,19 +106,17 @@ QString unescapeIniValue(QStringView text)
             out += QChar(char16_t(hexDigit(text[i + 2]) * 16 + hexDigit(text[i + 3])));
             i += 3;
         } else {
-            out += c;  // a backslash that starts no escape is an ordinary character (hand-written paths)
+            out += c; // a backslash that starts no escape is an ordinary character (hand-written paths)
         }
     }
     return out;
 }
 
-QString IniDocument::lookupKey(QStringView section, QStringView key)
-{
+QString IniDocument::lookupKey(QStringView section, QStringView key) {
     return fold(section) + QChar(0x1f) + fold(key);
 }
 
-IniDocument::Line IniDocument::parseLine(const QByteArray& raw, const QString& currentSection)
-{
+IniDocument::Line IniDocument::parseLine(const QByteArray& raw, const QString& currentSection) {
     Line line;
     line.raw = raw;
     line.section = currentSection;
@@ -144,8 +149,7 @@ IniDocument::Line IniDocument::parseLine(const QByteArray& raw, const QString& c
     return line;
 }
 
-IniDocument IniDocument::parse(const QByteArray& bytes)
-{
+IniDocument IniDocument::parse(const QByteArray& bytes) {
     IniDocument doc;
     QString section;
     qsizetype start = 0;
@@ -162,8 +166,7 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     return doc;
 }
 
-QByteArray IniDocument::serialize() const
-{
+QByteArray IniDocument::serialize() const {
     QByteArray out;
     for (const Line& line : lines_) {
         out += line.raw;
@@ -172,8 +175,7 @@ QByteArray IniDocument::serialize() const
     return out;
 }
 
-void IniDocument::reindex()
-{
+void IniDocument::reindex() {
     index_.clear();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line& line = lines_[i];
@@ -182,16 +184,14 @@ void IniDocument::reindex()
     }
 }
 
-std::optional<QString> IniDocument::value(QStringView section, QStringView key) const
-{
+std::optional<QString> IniDocument::value(QStringView section, QStringView key) const {
     const auto it = index_.constFind(lookupKey(section, key));
     if (it == index_.constEnd())
         return std::nullopt;
     return lines_[*it].value;
 }
 
-QHash<QString, QString> IniDocument::values() const
-{
+QHash<QString, QString> IniDocument::values() const {
     QHash<QString, QString> out;
     out.reserve(index_.size());
     for (auto it = index_.constBegin(); it != index_.constEnd(); ++it)
@@ -199,8 +199,7 @@ QHash<QString, QString> IniDocument::values() const
     return out;
 }
 
-void IniDocument::setValue(QStringView section, QStringView key, const QString& value)
-{
+void IniDocument::setValue(QStringView section, QStringView key, const QString& value) {
     const QString foldedSection = fold(section);
     const auto it = index_.constFind(lookupKey(section, key));
     if (it != index_.constEnd()) {

@@ -31,16 +31,16 @@ private:
     struct Line {
         QByteArray raw;
         Kind kind = Kind::Other;
-        QString section;  // folded name of the section the line belongs to (or opens)
-        QString key;      // folded key of an entry
-        QString value;    // value of an entry
+        QString section; // folded name of the section the line belongs to (or opens)
+        QString key;     // folded key of an entry
+        QString value;   // value of an entry
     };
 
     static Line parseLine(const QByteArray& raw, const QString& currentSection);
     void reindex();
 
     std::vector<Line> lines_;
-    QHash<QString, std::size_t> index_;  // lookupKey -> the entry line that wins
+    QHash<QString, std::size_t> index_; // lookupKey -> the entry line that wins
 };
 
 // The escaping used for values (and, with keys and section names, for the characters that would break a line).

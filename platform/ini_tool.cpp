@@ -15,8 +15,7 @@ namespace qx {
 namespace {
 constexpr qint64 kMaxIniBytes = 16 * 1024 * 1024;
 
-FileRead readIni(const QString& path)
-{
+FileRead readIni(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     FileRead r = readWholeFile(fd, kMaxIniBytes);
     if (fd >= 0)
@@ -25,9 +24,8 @@ FileRead readIni(const QString& path)
 }
 } // namespace
 
-bool INITool::entryCall(const QString& value, const QString& section, const QString& key, const QString& path)
-{
-    struct stat st{};
+bool INITool::entryCall(const QString& value, const QString& section, const QString& key, const QString& path) {
+    struct stat st {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
         st.st_uid != ::geteuid())
         return false;
@@ -41,16 +39,14 @@ bool INITool::entryCall(const QString& value, const QString& section, const QStr
     return replaceFileAtomically(path, doc.serialize());
 }
 
-QString INITool::read(const QString& path, const QString& section, const QString& key)
-{
+QString INITool::read(const QString& path, const QString& section, const QString& key) {
     const FileRead file = readIni(path);
     if (!file.ok)
         return {};
     return IniDocument::parse(file.data).value(section, key).value_or(QString());
 }
 
-QString CartellaSistema()
-{
+QString CartellaSistema() {
     QString dir = QStringLiteral("/etc").trimmed();
     if (!dir.endsWith(QLatin1Char('/')))
         dir += QLatin1Char('/');

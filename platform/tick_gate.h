@@ -10,13 +10,11 @@ class TickGate {
 public:
     class Hold {
     public:
-        explicit Hold(TickGate* gate) : gate_(gate)
-        {
+        explicit Hold(TickGate* gate) : gate_(gate) {
             if (gate_)
                 ++gate_->holds_;
         }
-        ~Hold()
-        {
+        ~Hold() {
             if (gate_)
                 --gate_->holds_;
         }

@@ -11,8 +11,7 @@
 namespace qx {
 
 namespace {
-int traceFd()
-{
+int traceFd() {
     static const int fd = [] {
         const QByteArray path = qgetenv("QUADRANTIX_TRACE");
         return path.isEmpty() ? -1 : ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
@@ -21,10 +20,11 @@ int traceFd()
 }
 } // namespace
 
-bool tracing() { return traceFd() >= 0; }
+bool tracing() {
+    return traceFd() >= 0;
+}
 
-void traceEvent(const char* event, const QString& args)
-{
+void traceEvent(const char* event, const QString& args) {
     const int fd = traceFd();
     if (fd < 0)
         return;

@@ -18,14 +18,12 @@ using qx::test::writeFile;
 class SettingsStoreTest : public test::TempDirTest {
 protected:
     QString path() const { return file(QStringLiteral("Quadrantix/Quadrantix.ini")); }
-    QStringList leftovers() const
-    {
+    QStringList leftovers() const {
         return QDir(file(QStringLiteral("Quadrantix"))).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 };
 
-TEST_F(SettingsStoreTest, FirstRunWritesTheNineValuesInOrderAsReadableIni)
-{
+TEST_F(SettingsStoreTest, FirstRunWritesTheNineValuesInOrderAsReadableIni) {
     SettingsStore store(path());
     store.firstRunInit();
     EXPECT_EQ(readFile(path()), QByteArray("[Opzioni]\n"
@@ -49,8 +47,7 @@ TEST_F(SettingsStoreTest, FirstRunWritesTheNineValuesInOrderAsReadableIni)
     EXPECT_EQ(readFile(path()), before);
 }
 
-TEST_F(SettingsStoreTest, LosingBigBenResetsEveryFirstRunValue)
-{
+TEST_F(SettingsStoreTest, LosingBigBenResetsEveryFirstRunValue) {
     QDir().mkpath(file(QStringLiteral("Quadrantix")));
     writeFile(path(), "[Opzioni]\nAllarme=1\nTimer vita=999\nAvvio=Mini\n[Allarme]\nOre=07\n");
     SettingsStore store(path());
@@ -62,8 +59,7 @@ TEST_F(SettingsStoreTest, LosingBigBenResetsEveryFirstRunValue)
     EXPECT_EQ(store.read(keys::BigBen), QStringLiteral("1"));
 }
 
-TEST_F(SettingsStoreTest, KeysMatchWithoutCaseAndValuesKeepTheirs)
-{
+TEST_F(SettingsStoreTest, KeysMatchWithoutCaseAndValuesKeepTheirs) {
     SettingsStore store(path());
     EXPECT_EQ(store.read(u"Opzioni", u"Esegui Auto"), QString()) << "absent key, absent file";
     EXPECT_FALSE(QFile::exists(path())) << "reading never creates the file";
@@ -80,8 +76,7 @@ TEST_F(SettingsStoreTest, KeysMatchWithoutCaseAndValuesKeepTheirs)
               QStringLiteral("abc"));
 }
 
-TEST_F(SettingsStoreTest, EveryReadSeesTheLatestWriteOfAnotherWriter)
-{
+TEST_F(SettingsStoreTest, EveryReadSeesTheLatestWriteOfAnotherWriter) {
     SettingsStore reader(path()), writer(path());
     // Same-length values written back to back: the case where size and time alone would not show the change.
     for (int i = 0; i < 200; ++i) {
@@ -93,8 +88,7 @@ TEST_F(SettingsStoreTest, EveryReadSeesTheLatestWriteOfAnotherWriter)
     EXPECT_EQ(reader.read(u"Opzioni", u"Allarme"), QString()) << "a removed file reads as empty";
 }
 
-TEST_F(SettingsStoreTest, ConcurrentProcessesLoseNoWrite)
-{
+TEST_F(SettingsStoreTest, ConcurrentProcessesLoseNoWrite) {
     QProcess a, b;
     a.start(QStringLiteral(QX_STORE_WRITER), {path(), QStringLiteral("a"), QStringLiteral("10000")});
     b.start(QStringLiteral(QX_STORE_WRITER), {path(), QStringLiteral("b"), QStringLiteral("10000")});
@@ -104,15 +98,15 @@ TEST_F(SettingsStoreTest, ConcurrentProcessesLoseNoWrite)
     EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
     SettingsStore store(path());
     for (int k = 0; k < 50; ++k) {
-        const QString expected = QString::number(k == 0 ? 10000 : 9950 + k);  // the last i with i % 50 == k
+        const QString expected = QString::number(k == 0 ? 10000 : 9950 + k); // the last i with i % 50 == k
         EXPECT_EQ(store.read(u"Prova", QStringLiteral("a%1").arg(k)), expected);
         EXPECT_EQ(store.read(u"Prova", QStringLiteral("b%1").arg(k)), expected);
     }
-    EXPECT_EQ(leftovers(), QStringList{QStringLiteral("Quadrantix.ini")} + QStringList{QStringLiteral("Quadrantix.ini.lock")});
+    EXPECT_EQ(leftovers(),
+              QStringList{QStringLiteral("Quadrantix.ini")} + QStringList{QStringLiteral("Quadrantix.ini.lock")});
 }
 
-TEST_F(SettingsStoreTest, DamagedFileKeepsEveryReadableKeyAcrossAWrite)
-{
+TEST_F(SettingsStoreTest, DamagedFileKeepsEveryReadableKeyAcrossAWrite) {
     QDir().mkpath(file(QStringLiteral("Quadrantix")));
     static const char bytes[] = "[Opzioni]\nBig Ben=1\n\xff\xfe\x00garbage\nAvvio=Mini\n[Allarme\nOre=\xc3(7\n";
     const QByteArray damaged(bytes, sizeof bytes - 1);
@@ -126,8 +120,7 @@ TEST_F(SettingsStoreTest, DamagedFileKeepsEveryReadableKeyAcrossAWrite)
     EXPECT_TRUE(readFile(path()).contains(QByteArray("\xff\xfe\x00garbage\n", 11))) << "unreadable lines are kept";
 }
 
-TEST_F(SettingsStoreTest, StoreThatIsADirectoryReadsEmptyAndRefusesWrites)
-{
+TEST_F(SettingsStoreTest, StoreThatIsADirectoryReadsEmptyAndRefusesWrites) {
     QDir().mkpath(path());
     SettingsStore store(path());
     EXPECT_EQ(store.read(keys::Avvio), QString());
@@ -135,8 +128,7 @@ TEST_F(SettingsStoreTest, StoreThatIsADirectoryReadsEmptyAndRefusesWrites)
     EXPECT_TRUE(QFileInfo(path()).isDir());
 }
 
-TEST_F(SettingsStoreTest, FullDiskLeavesThePreviousFileWhole)
-{
+TEST_F(SettingsStoreTest, FullDiskLeavesThePreviousFileWhole) {
     SettingsStore store(path());
     store.firstRunInit();
     const QByteArray before = readFile(path());
@@ -152,11 +144,11 @@ TEST_F(SettingsStoreTest, FullDiskLeavesThePreviousFileWhole)
     EXPECT_FALSE(wrote);
     EXPECT_EQ(readFile(path()), before);
     EXPECT_EQ(store.read(keys::AllarmeMessaggio), QString());
-    EXPECT_EQ(leftovers(), QStringList{QStringLiteral("Quadrantix.ini")} + QStringList{QStringLiteral("Quadrantix.ini.lock")});
+    EXPECT_EQ(leftovers(),
+              QStringList{QStringLiteral("Quadrantix.ini")} + QStringList{QStringLiteral("Quadrantix.ini.lock")});
 }
 
-TEST_F(SettingsStoreTest, ReadOnlyFolderLeavesThePreviousFileWhole)
-{
+TEST_F(SettingsStoreTest, ReadOnlyFolderLeavesThePreviousFileWhole) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind root";
     SettingsStore store(path());
@@ -168,8 +160,7 @@ TEST_F(SettingsStoreTest, ReadOnlyFolderLeavesThePreviousFileWhole)
     EXPECT_EQ(readFile(path()), before);
 }
 
-TEST_F(SettingsStoreTest, SymlinkedStoreIsWrittenThroughTheLink)
-{
+TEST_F(SettingsStoreTest, SymlinkedStoreIsWrittenThroughTheLink) {
     QDir().mkpath(file(QStringLiteral("Quadrantix")));
     writeFile(file(QStringLiteral("dotfiles.ini")), "[Opzioni]\nAvvio=Mini\n");
     QFile::link(file(QStringLiteral("dotfiles.ini")), path());

@@ -14,8 +14,7 @@ namespace {
 
 // A clock with stand-in faces and a settings file of its own.
 struct Clockwork {
-    Clockwork() : store(dir.filePath(QStringLiteral("q.ini")))
-    {
+    Clockwork() : store(dir.filePath(QStringLiteral("q.ini"))) {
         for (FaceKind k : {FaceKind::Analogico, FaceKind::Digitale, FaceKind::Mini, FaceKind::Quadrantix})
             faces.setFactory(k, [this, k] {
                 ++created[std::size_t(k)];
@@ -24,13 +23,11 @@ struct Clockwork {
                 return w;
             });
     }
-    ~Clockwork()
-    {
+    ~Clockwork() {
         for (FaceKind k : {FaceKind::Analogico, FaceKind::Digitale, FaceKind::Mini, FaceKind::Quadrantix})
             delete faces.window(k);
     }
-    std::optional<FaceKind> visibleFace() const
-    {
+    std::optional<FaceKind> visibleFace() const {
         std::optional<FaceKind> shown;
         for (FaceKind k : {FaceKind::Analogico, FaceKind::Digitale, FaceKind::Mini, FaceKind::Quadrantix})
             if (faces.window(k) && faces.window(k)->isVisible()) {
@@ -48,8 +45,7 @@ struct Clockwork {
 
 class StartupTest : public ::testing::Test, public Clockwork {};
 
-TEST_F(StartupTest, AvvioChoosesTheFaceExactly)
-{
+TEST_F(StartupTest, AvvioChoosesTheFaceExactly) {
     const struct {
         const char* name;
         std::optional<QString> avvio;
@@ -74,8 +70,7 @@ TEST_F(StartupTest, AvvioChoosesTheFaceExactly)
     }
 }
 
-TEST_F(StartupTest, AnalogWindowIsHiddenWithItsPlaceOthersAreClosedAndReopenedFresh)
-{
+TEST_F(StartupTest, AnalogWindowIsHiddenWithItsPlaceOthersAreClosedAndReopenedFresh) {
     store.write(keys::Avvio, QStringLiteral("Analogico"));
     startUp(faces, store);
     FaceWindow* orologio = faces.window(FaceKind::Analogico);
@@ -100,8 +95,7 @@ TEST_F(StartupTest, AnalogWindowIsHiddenWithItsPlaceOthersAreClosedAndReopenedFr
     EXPECT_EQ(created[std::size_t(FaceKind::Mini)], 2) << "a closed face opens anew";
 }
 
-TEST_F(StartupTest, ExitClosesTheAnalogWindowAndTheCurrentFace)
-{
+TEST_F(StartupTest, ExitClosesTheAnalogWindowAndTheCurrentFace) {
     startUp(faces, store);
     faces.exitFrom(faces.window(FaceKind::Quadrantix));
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -109,8 +103,7 @@ TEST_F(StartupTest, ExitClosesTheAnalogWindowAndTheCurrentFace)
     EXPECT_EQ(faces.window(FaceKind::Quadrantix), nullptr);
 }
 
-TEST_F(StartupTest, LauncherPointsAtTheProgramAndIsRewrittenOnlyWhenItChanges)
-{
+TEST_F(StartupTest, LauncherPointsAtTheProgramAndIsRewrittenOnlyWhenItChanges) {
     qputenv("XDG_DATA_HOME", dir.path().toUtf8());
     const QString path = registerLauncher(QStringLiteral("/opt/Qx \"1\"/quadrantix"));
     const QByteArray text = test::readFile(path);

@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 4)
         return 2;
     qx::SettingsStore store(QString::fromLocal8Bit(argv[1]));

@@ -27,15 +27,14 @@ class TimedSound final : public SoundService {
 public:
     explicit TimedSound(test::FakeClock& clock) : clock_(clock) {}
     std::unique_ptr<SoundObject> bind(const QString& path) override { return fake.bind(path); }
-    void playSync(const QString& path) override
-    {
+    void playSync(const QString& path) override {
         fake.playSync(path);
         events.push_back(QStringLiteral("%1 %2").arg(clock_.now().toString(QStringLiteral("hh.mm.ss")),
                                                      path.section(QLatin1Char('/'), -1)));
         clock_.advanceMs(path.endsWith(QLatin1String("Mezzora.wav")) ? 2200 : 2000);
     }
     FakeSoundService fake;
-    QStringList events;  // "<time> <file>" of every synchronous play
+    QStringList events; // "<time> <file>" of every synchronous play
 
 private:
     test::FakeClock& clock_;
@@ -45,8 +44,7 @@ class RecordingWindows final : public EventWindows {
 public:
     explicit RecordingWindows(test::FakeClock& clock, QStringList& log) : clock_(clock), log_(log) {}
     void openAllarme() override { log_ << clock_.now().toString(QStringLiteral("hh.mm.ss")) + QLatin1String(" alarm"); }
-    void openSpeciale() override
-    {
+    void openSpeciale() override {
         log_ << clock_.now().toString(QStringLiteral("hh.mm.ss.zzz")) + QLatin1String(" greeting");
     }
 
@@ -56,8 +54,7 @@ private:
 };
 
 struct RunningClock {
-    RunningClock() : store(dir.filePath(QStringLiteral("q.ini"))), sound(clock)
-    {
+    RunningClock() : store(dir.filePath(QStringLiteral("q.ini"))), sound(clock) {
         store.firstRunInit();
         faces.setFactory(FaceKind::Analogico, [this] {
             auto* o = new Orologio(clock, store, faces, sound, kFolder);
@@ -73,8 +70,7 @@ struct RunningClock {
 
     // Runs the window's timer from `from` for `seconds`, with the timer's own policy: at the next boundary of the
     // period the time events ask for, or at once when a stroke held the program past it.
-    void run(const QDateTime& from, int seconds)
-    {
+    void run(const QDateTime& from, int seconds) {
         clock.set(from);
         const std::int64_t end = clock.epochNs() + std::int64_t(seconds) * 1'000'000'000;
         std::int64_t target = clock.epochNs();
@@ -88,8 +84,7 @@ struct RunningClock {
         if (clock.epochNs() < end)
             clock.advanceMs((end - clock.epochNs()) / 1'000'000);
     }
-    QStringList soundsPlayed() const
-    {
+    QStringList soundsPlayed() const {
         QStringList all;
         for (const QString& e : sound.fake.events())
             all << e.section(QLatin1Char('/'), -1).prepend(e.section(QLatin1Char(':'), 0, 0) + QLatin1Char(':'));
@@ -106,15 +101,13 @@ struct RunningClock {
     Orologio* orologio = nullptr;
 };
 
-QDateTime at(int h, int m, int s, int day = 9, int month = 12, int year = 2026)
-{
+QDateTime at(int h, int m, int s, int day = 9, int month = 12, int year = 2026) {
     return QDateTime(QDate(year, month, day), QTime(h, m, s), QTimeZone::utc());
 }
 
 } // namespace
 
-TEST(Chimes, SequencesOfTheHourAndHalfHour)
-{
+TEST(Chimes, SequencesOfTheHourAndHalfHour) {
     const QString ora = QStringLiteral("sync:Ora.wav"), mezz = QStringLiteral("sync:Mezzora.wav"),
                   bigben = QStringLiteral("play:BigBen.wav");
     const struct {
@@ -128,8 +121,7 @@ TEST(Chimes, SequencesOfTheHourAndHalfHour)
         {"15:30 strikes three then the half-hour sound", at(15, 29, 58), "1", "1", {ora, ora, ora, mezz}},
         {"12:00 plays Big Ben and no strokes", at(11, 59, 58), "1", "1", {bigben}},
         {"12:00 with Big Ben off plays nothing", at(11, 59, 58), "1", "0", {}},
-        {"12:30 strikes twelve then the half-hour sound", at(12, 29, 58), "1", "1",
-         QStringList(12, ora) << mezz},
+        {"12:30 strikes twelve then the half-hour sound", at(12, 29, 58), "1", "1", QStringList(12, ora) << mezz},
         {"midnight plays nothing", at(23, 59, 58), "1", "1", {}},
         {"00:30 plays only the half-hour sound", at(0, 29, 58), "1", "1", {mezz}},
         {"Segnale orario 0 silences the strokes and half hours", at(15, 29, 58), "0", "1", {}},
@@ -152,8 +144,7 @@ TEST(Chimes, SequencesOfTheHourAndHalfHour)
     }
 }
 
-TEST(Chimes, StrokesFollowOneAnotherAndBigBenHoldsTheAlarmUntilSecond26)
-{
+TEST(Chimes, StrokesFollowOneAnotherAndBigBenHoldsTheAlarmUntilSecond26) {
     RunningClock rc;
     rc.run(at(14, 59, 59), 20);
     EXPECT_EQ(rc.sound.events, (QStringList{"15.00.00 Ora.wav", "15.00.02 Ora.wav", "15.00.04 Ora.wav"}))
@@ -168,8 +159,7 @@ TEST(Chimes, StrokesFollowOneAnotherAndBigBenHoldsTheAlarmUntilSecond26)
     EXPECT_FALSE(noon.events->chimes().bigben_in_corso) << "cleared at 12:00:26";
 }
 
-TEST(Alarm, OpensOnceAtTheMatchingMinuteAfterAnyChime)
-{
+TEST(Alarm, OpensOnceAtTheMatchingMinuteAfterAnyChime) {
     const struct {
         const char* name;
         QDateTime from;
@@ -196,8 +186,7 @@ TEST(Alarm, OpensOnceAtTheMatchingMinuteAfterAnyChime)
 }
 
 // A chime heard earlier in the day must not make the alarm re-open in its minute after the user closed it.
-TEST(Alarm, AnEarlierChimeDoesNotReopenTheWindowInItsMinute)
-{
+TEST(Alarm, AnEarlierChimeDoesNotReopenTheWindowInItsMinute) {
     RunningClock rc;
     rc.store.write(keys::Allarme, QStringLiteral("1"));
     rc.store.write(keys::AllarmeOre, QStringLiteral("16"));
@@ -213,8 +202,7 @@ TEST(Alarm, AnEarlierChimeDoesNotReopenTheWindowInItsMinute)
     EXPECT_EQ(off.windows, QStringList{}) << "switched off";
 }
 
-TEST(Greeting, OnlyInTheFirstMinuteOf2001AndEveryHalfSecondThen)
-{
+TEST(Greeting, OnlyInTheFirstMinuteOf2001AndEveryHalfSecondThen) {
     RunningClock rc;
     rc.run(at(23, 59, 58, 31, 12, 2000), 2);
     EXPECT_TRUE(rc.windows.isEmpty()) << "31/12/2000 23:59:59";
@@ -228,8 +216,7 @@ TEST(Greeting, OnlyInTheFirstMinuteOf2001AndEveryHalfSecondThen)
     EXPECT_FALSE(rc.events->wantsHalfSecondTicks());
 }
 
-TEST(AlarmWindow, ShowsTheMessagePlaysAndOkStopsTheMelody)
-{
+TEST(AlarmWindow, ShowsTheMessagePlaysAndOkStopsTheMelody) {
     QTemporaryDir dir;
     SettingsStore store(dir.filePath(QStringLiteral("q.ini")));
     store.write(keys::AllarmeMessaggio, QStringLiteral("Riunione\nalle 8"));
@@ -255,8 +242,7 @@ TEST(AlarmWindow, ShowsTheMessagePlaysAndOkStopsTheMelody)
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-TEST(GreetingWindow, MailButtonWritesToTheMakerAndXStopsTheMelody)
-{
+TEST(GreetingWindow, MailButtonWritesToTheMakerAndXStopsTheMelody) {
     QTemporaryDir dir;
     SettingsStore store(dir.filePath(QStringLiteral("q.ini")));
     FakeSoundService sound;

@@ -15,8 +15,7 @@
 
 using namespace qx;
 
-TEST(AnalogHands, AnglesAndFoldedHourAtTheEdges)
-{
+TEST(AnalogHands, AnglesAndFoldedHourAtTheEdges) {
     const struct {
         const char* name;
         QTime time;
@@ -41,8 +40,7 @@ TEST(AnalogHands, AnglesAndFoldedHourAtTheEdges)
     }
 }
 
-TEST(AnalogHands, PiAsThreePointFourteenTiltsTheHands)
-{
+TEST(AnalogHands, PiAsThreePointFourteenTiltsTheHands) {
     const QPointF c(0, 0);
     const QPointF three = handEnd(c, 0, 1000);
     EXPECT_NEAR(std::atan2(three.y(), three.x()) * 180 / M_PI, 0.1824, 0.001) << "3 o'clock dips below horizontal";
@@ -53,9 +51,9 @@ TEST(AnalogHands, PiAsThreePointFourteenTiltsTheHands)
 class OrologioTest : public test::TempDirTest {
 protected:
     OrologioTest() : store(file(QStringLiteral("q.ini"))) {}
-    Orologio* make()
-    {
-        faces.setFactory(FaceKind::Analogico, [this] { return new Orologio(clock, store, faces, sound, QStringLiteral("/q")); });
+    Orologio* make() {
+        faces.setFactory(FaceKind::Analogico,
+                         [this] { return new Orologio(clock, store, faces, sound, QStringLiteral("/q")); });
         return static_cast<Orologio*>(faces.loadOrologio());
     }
     QImage shot(Orologio* w) { return w->grab().toImage(); }
@@ -66,8 +64,7 @@ protected:
     FaceManager faces;
 };
 
-TEST_F(OrologioTest, LoadingInitialisesSettingsAndShowsNoHandsUntilTheFirstTick)
-{
+TEST_F(OrologioTest, LoadingInitialisesSettingsAndShowsNoHandsUntilTheFirstTick) {
     Orologio* w = make();
     EXPECT_EQ(store.read(keys::BigBen), QStringLiteral("1")) << "first-run values written while loading";
     EXPECT_FALSE(w->isVisible());
@@ -82,8 +79,7 @@ TEST_F(OrologioTest, LoadingInitialisesSettingsAndShowsNoHandsUntilTheFirstTick)
 }
 
 // The colours within a pixel of a point along a hand (a one-pixel line may fall on either side of the ideal one).
-static QList<QColor> along(const QImage& img, double angleDeg, double fraction)
-{
+static QList<QColor> along(const QImage& img, double angleDeg, double fraction) {
     const QPointF p = handEnd(QPointF(109, 107.5), angleDeg, 53.3 * fraction);
     QList<QColor> around;
     for (int dx = -1; dx <= 1; ++dx)
@@ -92,8 +88,7 @@ static QList<QColor> along(const QImage& img, double angleDeg, double fraction)
     return around;
 }
 
-TEST_F(OrologioTest, HandsAreDrawnWhereTheTimePutsThem)
-{
+TEST_F(OrologioTest, HandsAreDrawnWhereTheTimePutsThem) {
     Orologio* w = make();
     const QColor green(0, 255, 0), white(255, 255, 255), face(0, 102, 102);
     clock.setLocal(2026, 12, 9, 3, 0, 0);
@@ -116,8 +111,7 @@ TEST_F(OrologioTest, HandsAreDrawnWhereTheTimePutsThem)
     delete w;
 }
 
-TEST_F(OrologioTest, MenuHasTheSevenCommandsInOrder)
-{
+TEST_F(OrologioTest, MenuHasTheSevenCommandsInOrder) {
     Orologio* w = make();
     auto* menu = w->findChild<QMenu*>(QStringLiteral("menu"));
     ASSERT_NE(menu, nullptr);

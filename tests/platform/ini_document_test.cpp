@@ -7,8 +7,7 @@ using qx::IniDocument;
 
 namespace {
 
-QString roundTrip(const QString& value)
-{
+QString roundTrip(const QString& value) {
     IniDocument doc;
     doc.setValue(u"Opzioni", u"Chiave", value);
     return IniDocument::parse(doc.serialize()).value(u"Opzioni", u"Chiave").value_or(QStringLiteral("<absent>"));
@@ -16,8 +15,7 @@ QString roundTrip(const QString& value)
 
 } // namespace
 
-TEST(IniDocument, AnyValueReadsBackExactly)
-{
+TEST(IniDocument, AnyValueReadsBackExactly) {
     const struct {
         const char* name;
         QString value;
@@ -38,8 +36,7 @@ TEST(IniDocument, AnyValueReadsBackExactly)
         EXPECT_EQ(roundTrip(c.value), c.value) << c.name;
 }
 
-TEST(IniDocument, ReadsHandWrittenFilesLeniently)
-{
+TEST(IniDocument, ReadsHandWrittenFilesLeniently) {
     const QByteArray text = "\xEF\xBB\xBF; commento\r\n"
                             "[opzioni]\r\n"
                             "  Big Ben = 1  \r\n"
@@ -61,8 +58,7 @@ TEST(IniDocument, ReadsHandWrittenFilesLeniently)
     EXPECT_EQ(doc.serialize(), text) << "an untouched document is written back byte for byte";
 }
 
-TEST(IniDocument, WritingOneKeyChangesOnlyItsLine)
-{
+TEST(IniDocument, WritingOneKeyChangesOnlyItsLine) {
     const QByteArray text = "[Opzioni]\r\n"
                             "Esegui auto=0\r\n"
                             "garbage \xff line\n"
@@ -85,8 +81,7 @@ TEST(IniDocument, WritingOneKeyChangesOnlyItsLine)
                                           "Quando zero=Arresta\n"));
 }
 
-TEST(IniDocument, KeysAndSectionsWithAwkwardCharactersRoundTrip)
-{
+TEST(IniDocument, KeysAndSectionsWithAwkwardCharactersRoundTrip) {
     IniDocument doc;
     doc.setValue(u"Sez]ione", u"chiave=con;uguale", QStringLiteral("v"));
     doc.setValue(u"Opzioni", u"[non sezione", QStringLiteral("w"));

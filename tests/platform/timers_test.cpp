@@ -7,15 +7,14 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace qx;
 
-TEST(NextBoundary, CountsToTheNextMultipleOfThePeriod)
-{
+TEST(NextBoundary, CountsToTheNextMultipleOfThePeriod) {
     constexpr std::int64_t s = 1'000'000'000, ms = 1'000'000;
     const struct {
         const char* name;
@@ -31,8 +30,7 @@ TEST(NextBoundary, CountsToTheNextMultipleOfThePeriod)
         EXPECT_EQ(nsToNextBoundary(c.now, c.period), c.expected) << c.name;
 }
 
-TEST(BoundaryTimer, EveryTickReadsATimeInALaterPeriod)
-{
+TEST(BoundaryTimer, EveryTickReadsATimeInALaterPeriod) {
     SystemClock clock;
     BoundaryTimer timer(clock, nullptr);
     constexpr std::int64_t period = 20'000'000;
@@ -53,8 +51,7 @@ TEST(BoundaryTimer, EveryTickReadsATimeInALaterPeriod)
 
 // A handler that yields to the event loop must not see its window's other timers, nor itself, tick inside it;
 // the ticks that fell due meanwhile are dropped, not delivered in a burst afterwards.
-TEST(HiResTimer, NoTickNestsInsideAHandlerOfTheSameWindow)
-{
+TEST(HiResTimer, NoTickNestsInsideAHandlerOfTheSameWindow) {
     TickGate gate;
     HiResTimer slow(&gate), fast(&gate);
     slow.setInterval(5);
@@ -92,21 +89,20 @@ TEST(HiResTimer, NoTickNestsInsideAHandlerOfTheSameWindow)
 
 class INIToolTest : public test::TempDirTest {};
 
-TEST_F(INIToolTest, EntryCallNeverCreatesAFileButWritesAnExistingOne)
-{
+TEST_F(INIToolTest, EntryCallNeverCreatesAFileButWritesAnExistingOne) {
     INITool tool;
     const QString missing = file(QStringLiteral("system.ini"));
     EXPECT_FALSE(tool.entryCall(QString(), QStringLiteral("boot"), QStringLiteral("SCRNSAVE.EXE"), missing));
     EXPECT_FALSE(QFileInfo::exists(missing));
 
     test::writeFile(missing, "[boot]\nshell=x\n");
-    EXPECT_TRUE(tool.entryCall(QStringLiteral("q.scr"), QStringLiteral("BOOT"), QStringLiteral("SCRNSAVE.EXE"), missing));
+    EXPECT_TRUE(
+        tool.entryCall(QStringLiteral("q.scr"), QStringLiteral("BOOT"), QStringLiteral("SCRNSAVE.EXE"), missing));
     EXPECT_EQ(test::readFile(missing), QByteArray("[boot]\nshell=x\nSCRNSAVE.EXE=q.scr\n"));
     EXPECT_EQ(INITool::read(missing, QStringLiteral("boot"), QStringLiteral("scrnsave.exe")), QStringLiteral("q.scr"));
     EXPECT_FALSE(tool.entryCall(QString(), QStringLiteral("boot"), QStringLiteral("x"), dirPath()));
 }
 
-TEST(CartellaSistema, EndsWithExactlyOneSeparator)
-{
+TEST(CartellaSistema, EndsWithExactlyOneSeparator) {
     EXPECT_EQ(CartellaSistema(), QStringLiteral("/etc/"));
 }

@@ -12,8 +12,7 @@ public:
     // Starts at the given local date and time of zone (UTC unless told otherwise).
     explicit FakeClock(const QDateTime& start = QDateTime(QDate(2026, 12, 9), QTime(12, 0), QTimeZone::utc()),
                        QTimeZone zone = QTimeZone::utc())
-        : zone_(std::move(zone))
-    {
+        : zone_(std::move(zone)) {
         set(start);
     }
 
@@ -22,17 +21,14 @@ public:
     QTimeZone zone() const override { return zone_; }
 
     // Sets the local date and time; a QDateTime without a zone is read in the clock's zone.
-    void set(const QDateTime& t)
-    {
+    void set(const QDateTime& t) {
         const QDateTime local = t.timeSpec() == Qt::LocalTime ? QDateTime(t.date(), t.time(), zone_) : t;
         ns_ = local.toMSecsSinceEpoch() * 1'000'000;
     }
-    void setLocal(int y, int mo, int d, int h, int mi, int s, int ms = 0)
-    {
+    void setLocal(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
         set(QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), zone_));
     }
-    void advanceMs(std::int64_t ms)
-    {
+    void advanceMs(std::int64_t ms) {
         ns_ += ms * 1'000'000;
         uptimeMs_ += std::uint64_t(ms);
     }

@@ -5,10 +5,11 @@
 #include <QStringList>
 #include <ostream>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
-inline void PrintTo(const QStringList& list, std::ostream* os)
-{
+inline void PrintTo(const QStringList& list, std::ostream* os) {
     *os << '{';
     for (const QString& s : list)
         *os << (&s == &list.front() ? "" : ", ") << '"' << s.toStdString() << '"';
