@@ -162,6 +162,11 @@ public:
         p.setBrush(kPanelGreen);
         p.drawRoundedRect(QRectF(kPanel).adjusted(1, 1, -1, -1), 6, 6);
         setCursor(artworkCursor(QStringLiteral("pointer_face"), QPoint(15, 15)));
+        // Rendered now, so that no new second waits for a picture to be drawn from its vector source.
+        for (int d = 0; d < 10; ++d) {
+            large_[d] = renderArtwork(QStringLiteral("lcd_large_%1").arg(d));
+            small_[d] = renderArtwork(QStringLiteral("lcd_small_%1").arg(d));
+        }
     }
 
     // The wall-clock second the next paint puts on screen, for the timing trace.
@@ -170,49 +175,59 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter p(this);
-        p.drawPixmap(event->rect(), background_, event->rect());
+        // The unchanging parts are copied rectangle by rectangle: one blend over the region's bounding box handed its
+        // rows to Qt's painting threads, waking them every second.
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : event->region())
+            p.drawPixmap(r.topLeft(), background_, r);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        // Only what lies in the region is drawn: a new second touches a cell or two, not the texts.
+        const QRegion& dirty = event->region();
         const LargeFaceView& v = model_.view();
         for (int i = 0; i < kLargeCellCount; ++i) {
             const DigitCell& cell = v.cells[i];
-            if (cell.lit() && cell.digit.isDigit())
-                p.drawPixmap(kCells[i].topLeft(), renderArtwork(QStringLiteral("%1%2")
-                                                                    .arg(i < Centesimo0 ? QLatin1String("lcd_large_")
-                                                                                        : QLatin1String("lcd_small_"))
-                                                                    .arg(cell.digit)));
-        }
-        if (v.colonsVisible) {
-            for (const double x : kColonX) {
-                if (v.CursoriUniti) {
-                    p.fillRect(bar(x, 1620, 1860), kInk);
-                } else {
-                    p.fillRect(bar(x, 1320, 1560), kInk);
-                    p.fillRect(bar(x, 1920, 2160), kInk);
-                }
+            if (cell.lit() && cell.digit.isDigit() && dirty.intersects(cellExtent(i))) {
+                const int d = cell.digit.digitValue();
+                p.drawPixmap(kCells[i].topLeft(), i < Centesimo0 ? large_[d] : small_[d]);
             }
         }
-        p.save();
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(kInk);
+        for (const double x : kColonX) {
+            if (!v.colonsVisible || !dirty.intersects(colonExtent(x)))
+                continue;
+            if (v.CursoriUniti) {
+                p.fillRect(bar(x, 1620, 1860), kInk);
+            } else {
+                p.fillRect(bar(x, 1320, 1560), kInk);
+                p.fillRect(bar(x, 1920, 2160), kInk);
+            }
+        }
         const std::pair<bool, QRect> marks[] = {{v.p_milioni, kMilioni}, {v.p_mille, kMille}, {v.Shape2, kShape2}};
-        for (const auto& [shown, box] : marks)
-            if (shown)
-                p.drawEllipse(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
-        p.restore();
+        for (const auto& [shown, box] : marks) {
+            if (!shown || !dirty.intersects(box))
+                continue;
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(kInk);
+            p.drawEllipse(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
+            p.restore();
+        }
         p.setPen(kInk);
-        const QFont small = msSansSerif(8.25, true);
-        p.setFont(small);
-        const std::pair<const TextLabel*, QRect> dateLabels[] = {{&v.giorno_sett, kGiornoSett}, {&v.datalbl, kDatalbl}};
-        for (const auto& [label, box] : dateLabels)
-            if (label->visible)
-                p.drawText(box, Qt::AlignHCenter | Qt::AlignTop, label->text);
+        const auto text = [&](const QFont& font, const QRect& box, Qt::Alignment align, const QString& s) {
+            if (!dirty.intersects(box))
+                return;
+            p.setFont(font);
+            p.drawText(box, align | Qt::AlignTop, s);
+        };
+        if (v.giorno_sett.visible)
+            text(labelFont_, kGiornoSett, Qt::AlignHCenter, v.giorno_sett.text);
+        if (v.datalbl.visible)
+            text(labelFont_, kDatalbl, Qt::AlignHCenter, v.datalbl.text);
+        if (v.annolbl.visible)
+            text(yearFont_, kAnnolbl, Qt::AlignHCenter, v.annolbl.text);
         for (const Indicator& indicator : kIndicators)
             if (v.*indicator.shown)
-                p.drawText(indicator.box, Qt::AlignLeft | Qt::AlignTop, QLatin1String(indicator.text));
-        if (v.annolbl.visible) {
-            p.setFont(msSansSerif(9.75, true));
-            p.drawText(kAnnolbl, Qt::AlignHCenter | Qt::AlignTop, v.annolbl.text);
-        }
+                text(labelFont_, indicator.box, Qt::AlignLeft, QLatin1String(indicator.text));
         if (newSecond_ && tracing())
             traceEvent("shown", QString::number(newSecond_) + QLatin1String(" Quadrantix"));
         newSecond_ = 0;
@@ -230,6 +245,9 @@ protected:
 private:
     const LargeFace& model_;
     QPixmap background_;
+    std::array<QPixmap, 10> large_, small_; // `numero` and `npiccolo`
+    const QFont labelFont_ = msSansSerif(8.25, true);
+    const QFont yearFont_ = msSansSerif(9.75, true);
     QPoint pressPos_;
     std::int64_t newSecond_ = 0;
 };

@@ -84,24 +84,33 @@ LargeFace::LargeFace(const Clock& clock, const SettingsStore& store, QLocale loc
         {true, QStringLiteral("Attiva Screen Saver")},
         {true, QStringLiteral("Esci da Quadrantix")},
     }};
-    const QDateTime now = clock_.now();
-    qmilEnabled_ = now.date().year() < 2001;
-    colonSecond_ = refreshedSecond_ = now.toSecsSinceEpoch();
+    const Reading r = read();
+    qmilEnabled_ = r.now.date().year() < 2001;
+    refreshedSecond_ = r.now.toSecsSinceEpoch();
+    colonSecond_ = colonSecond(r);
+}
+
+LargeFace::Reading LargeFace::read() const {
+    return {clock_.now(), clock_.uptimeMs()};
+}
+
+std::int64_t LargeFace::colonSecond(const Reading& r) const {
+    return mode_ == LargeMode::TimerWin ? std::int64_t(r.uptimeMs / 1000) : r.now.toSecsSinceEpoch();
 }
 
 void LargeFace::wake() {
-    const QDateTime now = clock_.now();
-    const std::int64_t second = now.toSecsSinceEpoch();
+    const Reading r = read();
+    const std::int64_t second = colonSecond(r);
     if (second != colonSecond_) {
         colonSecond_ = second;
         if (Cursori_)
             colonTick();
     }
-    refreshAt(now);
+    refreshAt(r);
 }
 
 void LargeFace::refresh() {
-    refreshAt(clock_.now());
+    refreshAt(read());
 }
 
 void LargeFace::colonTick() {
@@ -148,13 +157,18 @@ bool LargeFace::selectMode(LargeMode mode) {
 
     const bool openDialog = mode == LargeMode::Rovescia && !RovesciaAttivo;
     Cursori_ = mode == LargeMode::Rovescia || mode == LargeMode::OraCorr || mode == LargeMode::TimerWin;
+    const bool otherClock = (mode == LargeMode::TimerWin) != (mode_ == LargeMode::TimerWin);
     mode_ = mode;
-    refresh(); // the new read-out shows at once, not at the next boundary
+    const Reading r = read();
+    if (otherClock)
+        colonSecond_ = colonSecond(r); // the colons' next tick comes at the next second of the other clock
+    refreshAt(r);                      // the new read-out shows at once, not at the next boundary
     return openDialog;
 }
 
 // The refresh cycle: every step on every call, in this order; a step whose mode is not chosen does nothing.
-void LargeFace::refreshAt(const QDateTime& now) {
+void LargeFace::refreshAt(const Reading& r) {
+    const QDateTime& now = r.now;
     refreshedSecond_ = now.toSecsSinceEpoch();
     view_.lbl_Allarme = readsAsOne(store_.read(keys::Allarme));
     if (mode_ == LargeMode::Crono && !CronoLap)
@@ -174,16 +188,20 @@ void LargeFace::refreshAt(const QDateTime& now) {
     if (mode_ == LargeMode::OraCorr)
         oraCorrReadOut(now);
     if (mode_ == LargeMode::TimerWin)
-        timerWinReadOut(now);
+        timerWinReadOut(r);
     if (mode_ == LargeMode::Millennio)
         millennioReadOut(now);
 }
 
 void LargeFace::showDateLabels(const QDateTime& now) {
     const QDate date = now.date();
-    view_.annolbl = {locale_.toString(date, u"yyyy"), true};
-    view_.giorno_sett = {locale_.toString(date, u"dddd"), true};
-    view_.datalbl = {locale_.toString(date, u"dd MMMM"), true};
+    if (date != labelsDate_) { // the names are made once a day, not at every refresh
+        labelsDate_ = date;
+        view_.annolbl.text = locale_.toString(date, u"yyyy");
+        view_.giorno_sett.text = locale_.toString(date, u"dddd");
+        view_.datalbl.text = locale_.toString(date, u"dd MMMM");
+    }
+    view_.annolbl.visible = view_.giorno_sett.visible = view_.datalbl.visible = true;
     view_.cells[Centesimo0].visible = false;
     view_.cells[Centesimo1].visible = false;
 }
@@ -228,13 +246,13 @@ void LargeFace::rovesciaReadOut(const QDateTime& now) {
 
 void LargeFace::oraCorrReadOut(const QDateTime& now) {
     showDateLabels(now);
-    const QString orario = timeText(now); // "hh.mm.ss"
-    render(orario.mid(0, 2) + orario.mid(3, 2) + orario.mid(6, 2), Ore0);
+    const QTime t = now.time(); // "hh.mm.ss" without its dots
+    renderHms(t.hour(), t.minute(), t.second());
 }
 
-void LargeFace::timerWinReadOut(const QDateTime& now) {
-    showDateLabels(now);
-    const std::int64_t s = std::int64_t(clock_.uptimeMs() / 1000);
+void LargeFace::timerWinReadOut(const Reading& r) {
+    showDateLabels(r.now);
+    const std::int64_t s = std::int64_t(r.uptimeMs / 1000);
     renderHms(s / 3600, s % 3600 / 60, s % 60);
 }
 

@@ -77,10 +77,11 @@ public:
     // The wall-clock second of the last refresh, in seconds since the epoch.
     std::int64_t refreshedSecond() const { return refreshedSecond_; }
 
-    // A wake-up of the window: the colon tick when a new second of the wall clock has begun and the colon timer is
-    // on, then the refresh cycle. The clock is read once.
+    // A wake-up of the window: the colon tick when a new second has begun and the colon timer is on, then the
+    // refresh cycle. The colons keep the seconds of the clock the read-out follows: the uptime's in the run-time mode,
+    // the wall clock's otherwise, so that they change together with the digits. The clocks are read once.
     void wake();
-    // The refresh cycle alone, reading the clock once (the uptime too, in the run-time mode).
+    // The refresh cycle alone, reading the clocks once.
     void refresh();
     // The colon timer's tick.
     void colonTick();
@@ -109,7 +110,13 @@ public:
     std::function<void()> onCountdownEnd;
 
 private:
-    void refreshAt(const QDateTime& now);
+    struct Reading {
+        QDateTime now; // local date and time
+        std::uint64_t uptimeMs;
+    };
+    Reading read() const;
+    std::int64_t colonSecond(const Reading& r) const;
+    void refreshAt(const Reading& r);
     void showDateLabels(const QDateTime& now);
     void hideDateLabels();
     void render(const QString& digits, LargeCell first);
@@ -117,7 +124,7 @@ private:
     void cronoReadOut();
     void rovesciaReadOut(const QDateTime& now);
     void oraCorrReadOut(const QDateTime& now);
-    void timerWinReadOut(const QDateTime& now);
+    void timerWinReadOut(const Reading& r);
     void millennioReadOut(const QDateTime& now);
 
     const Clock& clock_;
@@ -130,6 +137,7 @@ private:
     bool Cursori_ = true;
     std::int64_t refreshedSecond_ = 0;
     std::int64_t colonSecond_ = 0;
+    QDate labelsDate_; // the date the label texts were made for
 };
 
 } // namespace qx

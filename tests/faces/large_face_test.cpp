@@ -211,6 +211,32 @@ TEST_F(LargeFaceTest, ColonsHiddenByTheMillenniumReturnAtTheNextColonTick) {
     EXPECT_TRUE(f.view().colonsVisible);
 }
 
+TEST_F(LargeFaceTest, InTheRunTimeModeColonsTurnWithTheSecondsOfTheUptime) {
+    clock.setLocal(2026, 12, 9, 12, 0, 0);
+    clock.setUptimeMs(10'500);
+    LargeFace& f = open();
+    f.selectMode(LargeMode::TimerWin);
+    const LargeFaceView& v = f.view();
+    const struct {
+        const char* name;
+        int advanceMs;
+        bool turns;
+        const char* shown;
+    } steps[] = {
+        {"wall 12:00:00.400, uptime 10.9 s", 400, false, "000010  "},
+        {"wall 12:00:00.600, uptime 11.1 s: a new second of the uptime", 200, true, "000011  "},
+        {"wall 12:00:01.100, uptime 11.6 s: a new second of the wall clock only", 500, false, "000011  "},
+        {"wall 12:00:01.500, uptime 12.0 s", 400, true, "000012  "},
+    };
+    for (const auto& step : steps) {
+        const bool before = v.CursoriUniti;
+        clock.advanceMs(step.advanceMs);
+        f.wake();
+        EXPECT_EQ(v.CursoriUniti != before, step.turns) << step.name;
+        EXPECT_EQ(shown(v), QLatin1String(step.shown)) << step.name;
+    }
+}
+
 TEST_F(LargeFaceTest, MillenniumCountsDownWithBlankedZerosAndGroupMarks) {
     const struct {
         const char* name;
