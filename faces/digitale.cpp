@@ -126,10 +126,12 @@ QRegion changedRegion(const LargeFaceView& a, const LargeFaceView& b) {
     return region;
 }
 
-const std::array<const char*, 12> kButtonPictures = {
-    "tb_mode",   "tb_start",   "tb_lap",  "tb_stop",    "tb_reset",       "tb_cancel",
-    "tb_analog", "tb_digital", "tb_mini", "tb_options", "tb_screensaver", "tb_exit",
+// The toolbar's picture list `ImageList1`, in its order, and the list position (from 1) of each button's picture.
+const std::array<const char*, 12> ImageList1 = {
+    "tb_lap",     "tb_mode",    "tb_start", "tb_stop",   "tb_reset",       "tb_analog",
+    "tb_digital", "tb_options", "tb_exit",  "tb_cancel", "tb_screensaver", "tb_mini",
 };
+constexpr std::array<int, 12> kButtonPicture = {2, 3, 1, 4, 5, 10, 6, 7, 12, 8, 11, 9};
 
 struct ModeItem {
     const char* name;
@@ -304,10 +306,10 @@ void Digitale::buildToolbar() {
     Toolbar1->setContentsMargins(0, 0, 0, 0);
     Toolbar1->layout()->setContentsMargins(0, 0, 0, 0);
     Toolbar1->layout()->setSpacing(0);
-    Toolbar1->setPalette(palette());
     for (int i = 0; i < 12; ++i) {
         const int number = i + 1;
-        QAction* action = Toolbar1->addAction(renderArtwork(QLatin1String(kButtonPictures[i])), QString());
+        QAction* action =
+            Toolbar1->addAction(renderArtwork(QLatin1String(ImageList1[kButtonPicture[i] - 1])), QString());
         action->setObjectName(QStringLiteral("Button%1").arg(number));
         QWidget* button = Toolbar1->widgetForAction(action);
         button->setObjectName(QStringLiteral("Button%1").arg(number));

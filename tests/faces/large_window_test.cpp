@@ -107,6 +107,8 @@ TEST_F(DigitaleTest, OpensCentredAndShapedWithItsToolbarAndNoMode) {
     const QStringList tips = {"Seleziona modalità",  "Non attivo",        "Non attivo", "Non attivo", "Non attivo",
                               "Non attivo",          "Analogico",         "Digitale",   "Mini",       "Opzioni",
                               "Attiva Screen Saver", "Esci da Quadrantix"};
+    const char* pictures[] = {"tb_mode",   "tb_start",   "tb_lap",  "tb_stop",    "tb_reset",       "tb_cancel",
+                              "tb_analog", "tb_digital", "tb_mini", "tb_options", "tb_screensaver", "tb_exit"};
     int left = -1;
     for (int n = 1; n <= 12; ++n) {
         QToolButton* b = button(w, n);
@@ -114,7 +116,9 @@ TEST_F(DigitaleTest, OpensCentredAndShapedWithItsToolbarAndNoMode) {
         EXPECT_EQ(b->toolTip(), tips[n - 1]) << n;
         EXPECT_EQ(b->isEnabled(), n == 1 || n >= 7) << n;
         EXPECT_TRUE(b->text().isEmpty() || b->toolButtonStyle() == Qt::ToolButtonIconOnly) << n;
-        EXPECT_FALSE(b->icon().isNull()) << n;
+        EXPECT_EQ(b->icon().pixmap(48, 48).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  renderArtwork(QLatin1String(pictures[n - 1])).toImage())
+            << n << " shows " << pictures[n - 1];
         EXPECT_GT(b->x(), left) << "buttons numbered from left to right";
         EXPECT_LE(b->geometry().right(), 661) << n << " fits the window";
         left = b->x();
