@@ -126,9 +126,23 @@ QMenu* Orologio::buildMenu() {
 
 void Orologio::handsTick() {
     const QDateTime now = clock_.now();
-    const AnalogHands before = hands_;
     hands_ = analogHandsAt(now.time());
-    drawTick();
+    data_lbl->setText(now.toString(QStringLiteral("dd")));
+    shownSecond_ = now.toSecsSinceEpoch();
+    // Hidden, the window keeps its time (the chimes and the alarm read it) but draws nothing; showing it brings the
+    // hands up to date at once.
+    if (isVisible())
+        repaint(paintHands()); // now, not at the next pass of the event loop: the hand moves with the real second
+    Q_EMIT ticked();
+}
+
+void Orologio::showEvent(QShowEvent* event) {
+    FaceWindow::showEvent(event);
+    if (!hands_.orario.isEmpty())
+        paintHands();
+}
+
+QRegion Orologio::paintHands() {
     // Only what can have changed goes to the screen: a whole-window flush costs the X server and us several
     // blocking writes a second.
     const auto box = [](double angle, double length, int width) {
@@ -140,17 +154,14 @@ void Orologio::handsTick() {
     QRegion changed = box(prec_sec, kLongHand, 1) | box(hands_.angSec, kLongHand, 1);
     changed |= QRectF(kCentre - QPointF(6, 6), QSizeF(12, 12)).toAlignedRect();
     changed |= QRectF(kDateDisc - QPointF(12, 12), QSizeF(24, 24)).toAlignedRect();
-    if (hands_.angMin != before.angMin || hands_.angOre != before.angOre)
+    if (hands_.angMin != prec_min || hands_.angOre != prec_ore)
         changed |= box(prec_min, kLongHand, 3) | box(hands_.angMin, kLongHand, 3) | box(prec_ore, kHourHand, 3) |
                    box(hands_.angOre, kHourHand, 3);
+    drawTick();
     prec_sec = hands_.angSec;
     prec_min = hands_.angMin;
     prec_ore = hands_.angOre;
-    data_lbl->setText(now.toString(QStringLiteral("dd")));
-    shownSecond_ = now.toSecsSinceEpoch();
-    if (isVisible())
-        repaint(changed); // now, not at the next pass of the event loop: the second hand moves with the real second
-    Q_EMIT ticked();
+    return changed;
 }
 
 // Paints over the dial in the order the face has always used, without repainting the dial itself: the previous

@@ -5,6 +5,7 @@
 #include "faces/analog_hands.h"
 
 #include <QPixmap>
+#include <QRegion>
 #include <memory>
 
 class QLabel;
@@ -52,8 +53,10 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    QRegion paintHands(); // draws the hands of the last tick over the dial; returns what changed
     void drawTick();
     QMenu* buildMenu();
 
@@ -63,7 +66,7 @@ private:
     QLabel* data_lbl = nullptr;
     QPixmap canvas_; // the dial with the hands painted over it, tick after tick
     AnalogHands hands_;
-    double prec_sec = 0, prec_min = 0, prec_ore = 0;
+    double prec_sec = 0, prec_min = 0, prec_ore = 0; // the angles at which the hands were last drawn
     qint64 shownSecond_ = 0;
     std::shared_ptr<SoundObject> BB_Suono_;
     std::shared_ptr<SoundObject> Al_Suono_;

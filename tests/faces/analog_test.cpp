@@ -90,6 +90,7 @@ static QList<QColor> along(const QImage& img, double angleDeg, double fraction) 
 
 TEST_F(OrologioTest, HandsAreDrawnWhereTheTimePutsThem) {
     Orologio* w = make();
+    w->show();
     const QColor green(0, 255, 0), white(255, 255, 255), face(0, 102, 102);
     clock.setLocal(2026, 12, 9, 3, 0, 0);
     w->handsTick();
@@ -108,6 +109,19 @@ TEST_F(OrologioTest, HandsAreDrawnWhereTheTimePutsThem) {
     EXPECT_TRUE(along(img, 105, 0.6).contains(white)) << "hour hand between 6 and 7";
     EXPECT_FALSE(along(img, 0, 0.6).contains(white)) << "the old hour hand at 3 is erased under the second hand";
     EXPECT_EQ(along(img, 300, 0.9).count(face), 9) << "old minute hand erased";
+    delete w;
+}
+
+TEST_F(OrologioTest, HiddenWindowKeepsTheTimeAndShowsCurrentHandsWhenShown) {
+    Orologio* w = make();
+    clock.setLocal(2026, 12, 9, 3, 0, 0);
+    w->handsTick();
+    EXPECT_EQ(w->orario(), QStringLiteral("03.00.00")) << "the time events read it while the face is hidden";
+    EXPECT_EQ(w->ora12(), 3);
+    w->show();
+    const QImage img = shot(w);
+    EXPECT_TRUE(along(img, 270, 0.95).contains(QColor(0, 255, 0)));
+    EXPECT_TRUE(along(img, 0, 0.6).contains(QColor(255, 255, 255)));
     delete w;
 }
 
