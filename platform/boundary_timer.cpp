@@ -58,10 +58,10 @@ void BoundaryTimer::stop() {
 void BoundaryTimer::armFor(std::int64_t delayNs) {
     if (fd_ < 0)
         return;
-    itimerspec spec{};
-    spec.it_value.tv_sec = delayNs / 1'000'000'000;
-    spec.it_value.tv_nsec = delayNs % 1'000'000'000;
-    timerfd_settime(fd_, 0, &spec, nullptr); // a zero value disarms
+    itimerspec when{};
+    when.it_value.tv_sec = delayNs / 1'000'000'000;
+    when.it_value.tv_nsec = delayNs % 1'000'000'000;
+    timerfd_settime(fd_, 0, &when, nullptr); // a zero value disarms
     notifier_->setEnabled(delayNs > 0);
 }
 

@@ -390,18 +390,18 @@ bool Device::open() {
         return false;
     }
     // The device may have settled on another rate or channel count; chunks are decoded to whatever it chose.
-    MixSpec spec;
-    if (Mix_QuerySpec(&spec.frequency, &spec.format, &spec.channels) != 0 && spec.frequency > 0 && spec.channels > 0) {
-        bytesPerSecond_ = qint64(spec.frequency) * spec.channels * (SDL_AUDIO_BITSIZE(spec.format) / 8);
-        bufferTime_ = milliseconds(kBufferFrames * 1000 / spec.frequency + 1);
+    MixSpec opened;
+    if (Mix_QuerySpec(&opened.frequency, &opened.format, &opened.channels) != 0 && opened.frequency > 0 && opened.channels > 0) {
+        bytesPerSecond_ = qint64(opened.frequency) * opened.channels * (SDL_AUDIO_BITSIZE(opened.format) / 8);
+        bufferTime_ = milliseconds(kBufferFrames * 1000 / opened.frequency + 1);
     }
     // Sounds kept from an earlier opening are only good for the same format.
-    if (decodedFor_ && *decodedFor_ != spec) {
+    if (decodedFor_ && *decodedFor_ != opened) {
         for (SdlSoundObject* object : objects_)
             object->release();
         syncCache_.clear();
     }
-    decodedFor_ = spec;
+    decodedFor_ = opened;
     Mix_SetSoundFonts(QFile::encodeName(options_.soundFont).constData());
     if (mixer().openDevices++ == 0)
         Mix_ChannelFinished(onChannelFinished);
