@@ -148,22 +148,22 @@ RealEventWindows::RealEventWindows(const SettingsStore& store, std::shared_ptr<S
                                    std::function<void(const QUrl&)> openUrl)
     : store_(store), Al_Suono(std::move(melody)), openUrl_(std::move(openUrl)) {}
 
-void RealEventWindows::openAllarme() {
-    if (!allarme_) {
-        allarme_ = new Allarme(store_, Al_Suono);
-        allarme_->show();
+// Creates (and so loads) the window the first time, afterwards only brings it to the front.
+template <typename Window, typename Make> static void openOnce(QPointer<Window>& window, Make make) {
+    if (!window) {
+        window = make();
+        window->show();
     }
-    allarme_->raise();
-    allarme_->activateWindow();
+    window->raise();
+    window->activateWindow();
+}
+
+void RealEventWindows::openAllarme() {
+    openOnce(allarme_, [this] { return new Allarme(store_, Al_Suono); });
 }
 
 void RealEventWindows::openSpeciale() {
-    if (!speciale_) {
-        speciale_ = new Speciale(Al_Suono, openUrl_);
-        speciale_->show();
-    }
-    speciale_->raise();
-    speciale_->activateWindow();
+    openOnce(speciale_, [this] { return new Speciale(Al_Suono, openUrl_); });
 }
 
 } // namespace qx
