@@ -42,8 +42,5 @@ QTimeZone SystemClock::zone() const {
     return QTimeZone::systemTimeZone();
 }
 
-QString timeText(const QDateTime& t) {
-    return t.toString(QStringLiteral("hh.mm.ss"));
-}
 
 } // namespace qx

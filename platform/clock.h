@@ -32,7 +32,5 @@ public:
     QTimeZone zone() const override;
 };
 
-// Local date-time formats shared by the faces and the time events.
-QString timeText(const QDateTime& t); // "hh.mm.ss", 24-hour, two digits each
 
 } // namespace qx
