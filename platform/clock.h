@@ -32,5 +32,4 @@ public:
     QTimeZone zone() const override;
 };
 
-
 } // namespace qx
