@@ -14,7 +14,8 @@ bool TimeEvents::isGreetingMinute(const QDateTime& t) {
 }
 
 void TimeEvents::chimeTick(const QString& orario, int ora12) {
-    if (isGreetingMinute(clock_.now()))
+    greetingMinute_ = isGreetingMinute(clock_.now());
+    if (greetingMinute_)
         windows_->openSpeciale();
     chimes_.tick(orario, ora12);
 }
@@ -25,7 +26,8 @@ void TimeEvents::alarmTick(const QString& orario) {
 }
 
 bool TimeEvents::wantsHalfSecondTicks() const {
-    return chimes_.sequenceUnderWay() || isGreetingMinute(clock_.now());
+    // No stroke sounds in the greeting's minute (00:00), so the chime tick's finding still holds after it.
+    return chimes_.sequenceUnderWay() || greetingMinute_;
 }
 
 } // namespace qx

@@ -40,6 +40,7 @@ private:
     std::unique_ptr<EventWindows> windows_;
     Chimes chimes_;
     AlarmCheck alarm_;
+    bool greetingMinute_ = false; // as found by the last chime tick
 };
 
 } // namespace qx

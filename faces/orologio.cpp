@@ -86,11 +86,13 @@ void Orologio::setTimeEvents(std::unique_ptr<TimeEventHooks> events) {
 }
 
 void Orologio::onTimer() {
+    // The clock is read once per wake-up (the local-time conversion is not free).
     const std::int64_t nowNs = clock_.epochNs();
-    const qint64 second = clock_.now().toSecsSinceEpoch();
+    const QDateTime now = clock_.localTime(nowNs);
+    const qint64 second = now.toSecsSinceEpoch();
     if (second != lastHandsSecond_) {
         lastHandsSecond_ = second;
-        handsTick();
+        handsTick(now);
     }
     if (!events_)
         return;
@@ -125,7 +127,10 @@ QMenu* Orologio::buildMenu() {
 }
 
 void Orologio::handsTick() {
-    const QDateTime now = clock_.now();
+    handsTick(clock_.now());
+}
+
+void Orologio::handsTick(const QDateTime& now) {
     hands_ = analogHandsAt(now.time());
     data_lbl->setText(now.toString(QStringLiteral("dd")));
     shownSecond_ = now.toSecsSinceEpoch();

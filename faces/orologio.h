@@ -44,8 +44,9 @@ public:
     // then the alarm tick when two seconds have passed since the last one. The hands, chime and alarm timers share
     // one wake-up a second; the chime tick comes every half second only while a chime sequence is under way.
     void onTimer();
-    // One hands tick now.
+    // One hands tick now, or at a time the caller has just read.
     void handsTick();
+    void handsTick(const QDateTime& now);
 
 Q_SIGNALS:
     // After every hands tick, with orario and ora12 up to date: the time events hang on this.

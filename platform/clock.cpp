@@ -14,7 +14,10 @@ std::int64_t readNs(clockid_t id) {
 } // namespace
 
 QDateTime Clock::now() const {
-    const std::int64_t ns = epochNs();
+    return localTime(epochNs());
+}
+
+QDateTime Clock::localTime(std::int64_t ns) const {
     // Floor, not truncate, so that times before 1970 in tests stay on the right second.
     std::int64_t ms = ns / 1'000'000;
     if (ns % 1'000'000 < 0)
@@ -41,6 +44,5 @@ std::int64_t SystemClock::uptimeNs() const {
 QTimeZone SystemClock::zone() const {
     return QTimeZone::systemTimeZone();
 }
-
 
 } // namespace qx

@@ -21,6 +21,8 @@ public:
 
     // The local date and time, to the millisecond. Read it once per tick: the real zone lookup is not free.
     QDateTime now() const;
+    // The local date and time of a reading of epochNs(), for a tick that has already read the clock.
+    QDateTime localTime(std::int64_t epochNs) const;
 };
 
 // The real clocks of the machine: CLOCK_REALTIME, CLOCK_BOOTTIME and the system time zone.
