@@ -250,7 +250,7 @@ TEST_F(DigitaleTest, FaceAndExitButtonsSwitchThroughTheFaceMachinery) {
     for (const auto& c : cases) {
         Digitale* w = open();
         bool exited = false;
-        const auto connection = QObject::connect(&faces, &FaceManager::exiting, [&] { exited = true; });
+        const auto connection = QObject::connect(&faces, &FaceManager::exiting, &faces, [&] { exited = true; });
         QPointer<Digitale> face(w);
         button(w, c.button)->click();
         settle();
@@ -288,7 +288,7 @@ TEST_F(DigitaleTest, WhileTimingRunsFaceButtonsAskFirst) {
         (c.crono ? w->model().CronoAttivo : w->model().RovesciaAttivo) = true;
         QString text, title;
         QList<QMessageBox::StandardButton> offered;
-        QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, w, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr) << c.name;
             text = box->text();
