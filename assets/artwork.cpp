@@ -24,9 +24,10 @@ QHash<QString, QPixmap>& cache() {
 
 } // namespace
 
-QPixmap renderArtwork(const QString& name, QSize size) {
-    const QString key =
-        name + QLatin1Char('@') + QString::number(size.width()) + QLatin1Char('x') + QString::number(size.height());
+QPixmap renderArtwork(const QString& name, QSize size, qreal devicePixelRatio) {
+    const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    const QString key = name + QLatin1Char('@') + QString::number(size.width()) + QLatin1Char('x') +
+                        QString::number(size.height()) + QLatin1Char('*') + QString::number(ratio);
     if (const auto hit = cache().constFind(key); hit != cache().constEnd())
         return hit.value();
 
@@ -36,21 +37,22 @@ QPixmap renderArtwork(const QString& name, QSize size) {
         return {};
     }
     const QSize target = size.isEmpty() ? renderer.defaultSize() : size;
-    QImage image(target, QImage::Format_ARGB32_Premultiplied);
+    QImage image(target * ratio, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
         painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-        renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(target)));
+        renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(target) * ratio));
     }
     QPixmap pixmap = QPixmap::fromImage(image);
-    pixmap.setDevicePixelRatio(1.0);
+    pixmap.setDevicePixelRatio(ratio);
     cache().insert(key, pixmap);
     return pixmap;
 }
 
-QCursor artworkCursor(const QString& name, QPoint hotspot) {
-    return QCursor(renderArtwork(name), hotspot.x(), hotspot.y());
+QCursor artworkCursor(const QString& name, QPoint hotspot, qreal devicePixelRatio) {
+    // Qt takes the hot spot in the pixmap's device-independent pixels.
+    return QCursor(renderArtwork(name, {}, devicePixelRatio), hotspot.x(), hotspot.y());
 }
 
 } // namespace qx

@@ -10,11 +10,13 @@
 namespace qx {
 
 // `name` is the file name without folder or extension ("dial", "tb_start"). An empty size means the picture's
-// own size. The pixmap is transparent where the picture is, has device pixel ratio 1 and is cached, so repeated
-// calls are cheap. A picture that does not exist gives a null pixmap. GUI thread only, like QPixmap itself.
-QPixmap renderArtwork(const QString& name, QSize size = {});
+// own size, in device-independent pixels. The picture is rendered for a screen of the given device pixel ratio (that
+// many device pixels to one of the picture's), so that it stays crisp on a scaled screen. The pixmap is transparent
+// where the picture is and is cached, so repeated calls are cheap. A picture that does not exist gives a null
+// pixmap. GUI thread only, like QPixmap itself.
+QPixmap renderArtwork(const QString& name, QSize size = {}, qreal devicePixelRatio = 1.0);
 
 // A mouse pointer made from a picture at its own size; `hotspot` is in the picture's pixels.
-QCursor artworkCursor(const QString& name, QPoint hotspot);
+QCursor artworkCursor(const QString& name, QPoint hotspot, qreal devicePixelRatio = 1.0);
 
 } // namespace qx

@@ -1,11 +1,9 @@
-// The four faces of the clock, and the machinery that shows one at a time.
+// The four faces of the clock, and the machinery that shows one at a time and carries out their commands.
 #include "core/faces.h"
 
 #include "platform/trace.h"
 
 #include <QApplication>
-#include <QMenu>
-#include <QMouseEvent>
 #include <QTimer>
 
 namespace qx {
@@ -28,37 +26,20 @@ std::optional<FaceKind> faceFromName(const QString& name) {
     return std::nullopt;
 }
 
+Command showCommand(FaceKind face) {
+    return Command(int(Command::ShowAnalogico) + int(face));
+}
+
+std::optional<FaceKind> shownFace(Command command) {
+    if (command >= Command::ShowAnalogico && command <= Command::ShowQuadrantix)
+        return FaceKind(int(command) - int(Command::ShowAnalogico));
+    return std::nullopt;
+}
+
 FaceWindow::FaceWindow(FaceKind kind, Qt::WindowFlags extraFlags)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | extraFlags), kind_(kind) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Quadrantix"));
-}
-
-void FaceWindow::setPopupMenu(QMenu* menu, RecordPress when) {
-    menu_ = menu;
-    record_ = when;
-}
-
-void FaceWindow::mousePressEvent(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    const QPoint global = event->globalPosition().toPoint();
-    if (record_ == RecordPress::BeforeMenu)
-        pressPos_ = pos;
-    if (event->button() == Qt::RightButton && menu_) {
-        // The menu's command may close this window; it is deleted only later, but must not be touched here.
-        QPointer<FaceWindow> self(this);
-        menu_->exec(global);
-        if (!self)
-            return;
-    }
-    pressPos_ = pos;
-}
-
-void FaceWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() == Qt::NoButton)
-        return;
-    // The point of the picture that was pressed stays under the pointer.
-    move(pos() + event->position().toPoint() - pressPos_);
 }
 
 void FaceWindow::closeEvent(QCloseEvent* event) {
@@ -70,8 +51,46 @@ void FaceManager::setFactory(FaceKind kind, Factory factory) {
     factories_[index(kind)] = std::move(factory);
 }
 
-bool FaceManager::canShow(FaceKind kind) const {
-    return windows_[index(kind)] || factories_[index(kind)];
+void FaceManager::setHandler(Command command, Handler handler) {
+    if (Handler* slot = this->handler(command))
+        *slot = std::move(handler);
+}
+
+FaceManager::Handler* FaceManager::handler(Command command) {
+    return const_cast<Handler*>(std::as_const(*this).handler(command));
+}
+
+const FaceManager::Handler* FaceManager::handler(Command command) const {
+    switch (command) {
+    case Command::Screensaver:
+        return &screensaver_;
+    case Command::Options:
+        return &options_;
+    case Command::About:
+        return &about_;
+    default:
+        return nullptr;
+    }
+}
+
+bool FaceManager::isAvailable(Command command) const {
+    if (const std::optional<FaceKind> face = shownFace(command))
+        return windows_[index(*face)] || factories_[index(*face)];
+    if (command == Command::Exit)
+        return true;
+    const Handler* h = handler(command);
+    return h && *h;
+}
+
+void FaceManager::run(Command command, FaceWindow* from) {
+    if (!isAvailable(command))
+        return;
+    if (const std::optional<FaceKind> face = shownFace(command))
+        showFace(*face, from);
+    else if (command == Command::Exit)
+        exitFrom(from);
+    else
+        (*handler(command))(from);
 }
 
 FaceWindow* FaceManager::window(FaceKind kind) const {
@@ -90,7 +109,7 @@ FaceWindow* FaceManager::loadOrologio() {
 }
 
 void FaceManager::showFace(FaceKind target, FaceWindow* from) {
-    if (!canShow(target) || (from && from == window(target)))
+    if (!isAvailable(showCommand(target)) || (from && from == window(target)))
         return;
     if (from) {
         if (from->kind() == FaceKind::Analogico)
@@ -107,9 +126,13 @@ void FaceManager::showFace(FaceKind target, FaceWindow* from) {
 
 void FaceManager::exitFrom(FaceWindow* from) {
     Q_EMIT exiting();
+    // The tiny and the large face close before the analog window, the others after it.
+    const bool faceFirst = from && (from->kind() == FaceKind::Mini || from->kind() == FaceKind::Quadrantix);
+    if (faceFirst)
+        from->close();
     if (FaceWindow* orologio = window(FaceKind::Analogico))
         orologio->close();
-    if (from)
+    if (from && !faceFirst)
         from->close();
 }
 

@@ -1,6 +1,7 @@
-// The four faces of the clock, and the machinery that shows one at a time.
+// The four faces of the clock, and the machinery that shows one at a time and carries out their commands.
 #pragma once
 
+#include "core/face_commands.h"
 #include "platform/tick_gate.h"
 
 #include <QPointer>
@@ -10,16 +11,14 @@
 #include <optional>
 
 class QApplication;
-class QMenu;
 
 namespace qx {
 
-// The user's names of the faces, as stored under "Avvio" and "Salvaschermo".
-enum class FaceKind { Analogico, Digitale, Mini, Quadrantix };
 QString faceName(FaceKind kind);
 std::optional<FaceKind> faceFromName(const QString& name); // exact, case-sensitive text
 
-// A shaped, frameless face window that is dragged by its picture and opens its menu on the right button.
+// A shaped, frameless top-level window showing one face. Its look and its mouse handling are the face's own (see
+// face_chrome.h for the shape, the drag handle and the menu every face uses).
 class FaceWindow : public QWidget {
     Q_OBJECT
 public:
@@ -30,31 +29,30 @@ public:
     bool isLoaded() const { return !closed_; }
 
 protected:
-    // When the face records the press position: after its menu has closed (most faces) or before opening it.
-    enum class RecordPress { AfterMenu, BeforeMenu };
-    void setPopupMenu(QMenu* menu, RecordPress when = RecordPress::AfterMenu);
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     FaceKind kind_;
     bool closed_ = false;
     TickGate gate_;
-    QMenu* menu_ = nullptr;
-    RecordPress record_ = RecordPress::AfterMenu;
-    QPoint pressPos_;
 };
 
 // One window of each face at most. The analog window is loaded first and only ever hidden, so that its timers (the
 // chimes and the alarm) keep running; every other face is closed, losing its state, when another one is shown.
-class FaceManager : public QObject {
+// The commands that open other windows (options, about, screensaver) are carried out by handlers the program sets;
+// without one, the command is unavailable.
+class FaceManager : public QObject, public FaceCommands {
     Q_OBJECT
 public:
     using Factory = std::function<FaceWindow*()>;
+    using Handler = std::function<void(FaceWindow* from)>;
 
     void setFactory(FaceKind kind, Factory factory);
-    bool canShow(FaceKind kind) const;
+    // For Command::Screensaver, Options and About.
+    void setHandler(Command command, Handler handler);
+
+    bool isAvailable(Command command) const override;
+    void run(Command command, FaceWindow* from) override;
 
     // Loads the analog window without showing it.
     FaceWindow* loadOrologio();
@@ -70,9 +68,12 @@ Q_SIGNALS:
 
 private:
     FaceWindow* create(FaceKind kind);
+    Handler* handler(Command command);
+    const Handler* handler(Command command) const;
 
     std::array<Factory, 4> factories_;
     std::array<QPointer<FaceWindow>, 4> windows_;
+    Handler screensaver_, options_, about_;
 };
 
 // Ends the program when its last window has closed: a face window that is loaded but hidden keeps it running (the

@@ -1,4 +1,4 @@
-// The large digital face "Quadrantix" (window `Digitale`): an LCD panel under a toolbar, with five modes.
+// The window of the large digital face "Quadrantix" (`Digitale`): the toolbar, the mode menu and the face picture.
 #pragma once
 
 #include "core/faces.h"
@@ -23,7 +23,7 @@ class SettingsStore;
 class Digitale : public FaceWindow {
     Q_OBJECT
 public:
-    Digitale(const Clock& clock, SettingsStore& store, FaceManager& faces);
+    Digitale(const Clock& clock, SettingsStore& store, FaceCommands& commands);
     ~Digitale() override;
 
     LargeFace& model() { return model_; }
@@ -44,20 +44,17 @@ public:
     // second, the refresh, and a repaint of what changed before returning.
     void onWake();
 
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
 private:
     void buildToolbar();
     void buildModeMenu();
-    void onButton(int number);
+    void onModeButton(int number); // buttons 1 to 6
+    void onCommand(Command command); // buttons 7 to 12
     void carryOut(const QString& fai);
     // Hands what changed in the model to the screen: only the changed parts are painted, at once when `now`.
     void sync(bool now, std::int64_t newSecond = 0);
 
     const Clock& clock_;
-    FaceManager& faces_;
+    FaceCommands& commands_;
     LargeFace model_;
     QToolBar* Toolbar1 = nullptr;
     std::array<QAction*, 12> buttons_{};

@@ -69,7 +69,7 @@ std::int64_t millenniumRemaining(QDate date, QTime time) {
 }
 
 LargeFace::LargeFace(const Clock& clock, const SettingsStore& store, QLocale locale)
-    : clock_(clock), store_(store), locale_(std::move(locale)) {
+    : clock_(clock), store_(store), locale_(std::move(locale)), stopwatch_(clock), countdown_(clock) {
     buttons_ = {{
         {true, QStringLiteral("Seleziona modalità")},
         {false, kNonAttivo},
@@ -155,7 +155,7 @@ bool LargeFace::selectMode(LargeMode mode) {
     }
     std::copy(actions.begin(), actions.end(), buttons_.begin() + 1);
 
-    const bool openDialog = mode == LargeMode::Rovescia && !RovesciaAttivo;
+    const bool openDialog = mode == LargeMode::Rovescia && !countdown_.RovesciaAttivo();
     Cursori_ = mode == LargeMode::Rovescia || mode == LargeMode::OraCorr || mode == LargeMode::TimerWin;
     const bool otherClock = (mode == LargeMode::TimerWin) != (mode_ == LargeMode::TimerWin);
     mode_ = mode;
@@ -171,20 +171,16 @@ void LargeFace::refreshAt(const Reading& r) {
     const QDateTime& now = r.now;
     refreshedSecond_ = now.toSecsSinceEpoch();
     view_.lbl_Allarme = readsAsOne(store_.read(keys::Allarme));
-    if (mode_ == LargeMode::Crono && !CronoLap)
+    if (mode_ == LargeMode::Crono && !stopwatch_.CronoLap())
         cronoReadOut();
-    view_.lbl_Crono = CronoAttivo;
+    view_.lbl_Crono = stopwatch_.CronoAttivo();
+    view_.Label2 = stopwatch_.CronoLap();
     if (mode_ == LargeMode::Rovescia)
         rovesciaReadOut(now);
-    if (RovesciaAttivo && Contatore_r == 0) {
-        // Cleared before the action runs, so that it runs once and "COUNT DOWN" goes in this same cycle.
-        RVia = 0;
-        RovesciaAttivo = false;
-        view_.cdstop = false;
-        if (onCountdownEnd)
-            onCountdownEnd();
-    }
-    view_.lbl_Rovescia = RovesciaAttivo;
+    // The countdown is over before its action runs, so that it runs once and "COUNT DOWN" goes in this same cycle.
+    countdown_.tick();
+    view_.cdstop = countdown_.paused();
+    view_.lbl_Rovescia = countdown_.RovesciaAttivo();
     if (mode_ == LargeMode::OraCorr)
         oraCorrReadOut(now);
     if (mode_ == LargeMode::TimerWin)
@@ -225,22 +221,15 @@ void LargeFace::cronoReadOut() {
     view_.cells[Centesimo0].visible = true;
     view_.cells[Centesimo1].visible = true;
     hideDateLabels();
-    // Whatever collected past a whole minute while the display was held or not shown counts as that one minute.
-    if (Centesimi_c >= 6000) {
-        ++Minuti_c;
-        Centesimi_c = 0;
-    }
-    if (Minuti_c >= 60) {
-        Minuti_c = 0;
-        ++Ore_c;
-    }
-    render(twoDigits(Ore_c) + twoDigits(Minuti_c) + QStringLiteral("%1").arg(Centesimi_c, 4, 10, QLatin1Char('0')),
+    // Hours, minutes, and the seconds with their hundredths as four digits ("0000").
+    const std::int64_t cs = stopwatch_.elapsedCs();
+    render(twoDigits(cs / 360000) + twoDigits(cs / 6000 % 60) + QStringLiteral("%1").arg(cs % 6000, 4, 10, QLatin1Char('0')),
            Ore0);
 }
 
 void LargeFace::rovesciaReadOut(const QDateTime& now) {
     showDateLabels(now);
-    const std::int64_t left = std::max<std::int64_t>(Contatore_r, 0);
+    const std::int64_t left = countdown_.Contatore_r();
     renderHms(left / 3600, left % 3600 / 60, left % 60);
 }
 

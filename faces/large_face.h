@@ -2,6 +2,8 @@
 // tick.
 #pragma once
 
+#include "faces/stopwatch.h"
+
 #include <QChar>
 #include <QDate>
 #include <QLocale>
@@ -9,7 +11,6 @@
 #include <QTime>
 #include <array>
 #include <cstdint>
-#include <functional>
 
 namespace qx {
 
@@ -89,25 +90,22 @@ public:
     // Choosing an item of the mode menu. Returns true when the countdown dialog is to be opened.
     bool selectMode(LargeMode mode);
 
+    // The stopwatch and the countdown go on whatever mode is shown; the refresh reads them, and ends the countdown.
+    Stopwatch& stopwatch() { return stopwatch_; }
+    const Stopwatch& stopwatch() const { return stopwatch_; }
+    Countdown& countdown() { return countdown_; }
+    const Countdown& countdown() const { return countdown_; }
+
     // A face switch or exit would interrupt the stopwatch or a countdown, so it must be confirmed.
-    bool busy() const { return CronoAttivo || RovesciaAttivo; }
+    bool busy() const { return stopwatch_.CronoAttivo() || countdown_.RovesciaAttivo(); }
     // Only a running stopwatch on show changes faster than once a second.
-    bool wantsFastRefresh() const { return mode_ == LargeMode::Crono && CronoAttivo && !CronoLap; }
+    bool wantsFastRefresh() const {
+        return mode_ == LargeMode::Crono && stopwatch_.CronoAttivo() && !stopwatch_.CronoLap();
+    }
 
     // The last face or exit action requested from the toolbar: "Analogico", "Digitale", "Mini" or "Esci".
-    QString Fai;
-
-    // Stopwatch and countdown state, set by their buttons, ticks and dialog; the refresh reads it.
-    bool CronoAttivo = false;
-    bool CronoLap = false;
-    std::int32_t Centesimi_c = 0;
-    std::int32_t Minuti_c = 0;
-    std::int32_t Ore_c = 0;
-    bool RovesciaAttivo = false;
-    std::int16_t RVia = 0; // -1 while the countdown runs, 0 when paused or none
-    std::int32_t Contatore_r = 0;
-    // The countdown's end action, run by the refresh once the countdown state is cleared.
-    std::function<void()> onCountdownEnd;
+    const QString& Fai() const { return Fai_; }
+    void setFai(const QString& action) { Fai_ = action; }
 
 private:
     struct Reading {
@@ -138,6 +136,9 @@ private:
     std::int64_t refreshedSecond_ = 0;
     std::int64_t colonSecond_ = 0;
     QDate labelsDate_; // the date the label texts were made for
+    Stopwatch stopwatch_;
+    Countdown countdown_;
+    QString Fai_;
 };
 
 } // namespace qx

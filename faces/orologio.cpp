@@ -2,6 +2,7 @@
 #include "faces/orologio.h"
 
 #include "assets/artwork.h"
+#include "core/face_chrome.h"
 #include "core/fonts.h"
 #include "core/settings_store.h"
 #include "core/time_events.h"
@@ -11,58 +12,72 @@
 #include "platform/trace.h"
 
 #include <QLabel>
-#include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
 
 namespace qx {
 
 namespace {
-const QColor kFace(0, 102, 102);
 const QColor kPink(252, 62, 157);
 const QColor kWhite(255, 255, 255);
-const QColor kSecondHand(0, 255, 0);
-const QColor kHub(255, 0, 0);
 
-constexpr QPointF kCentre(109, 107.5);                              // half the client area
-constexpr QPointF kDateDisc(109, 800 * 1.3073394 / kTwipsPerPixel); // 800 vertical units from the top
-constexpr double kDateDiscRadius = 10;                              // 150 horizontal units
-constexpr double kLongHand = 800 / kTwipsPerPixel;
-constexpr double kHourHand = 600 / kTwipsPerPixel;
+// The drawing unit is one twip across and 1.3073394 twips down; radii are measured across.
+constexpr double kUnitHeight = 1.3073394;
 
-// The window's shape is given from the outer corner of a framed window; the frame is 5 pixels wide and the title
-// bar ends 21 pixels down, which puts the ellipse around the dial.
-const QPoint kFrameOffset(5, 21);
+AnalogDialStyle dialStyle() {
+    AnalogDialStyle s;
+    s.centre = QPointF(109, 107.5); // half the client area
+    s.secondLength = s.minuteLength = px(800);
+    s.hourLength = px(600);
+    s.secondPen = 1;
+    s.handPen = 3;
+    s.hubDiameter = 10; // a circle of radius 1 drawn with a 10-pixel pen
+    s.discCentre = QPointF(109, px(800 * kUnitHeight));
+    s.discRadius = px(150);
+    return s;
+}
+
+const MenuEntry kMenu[] = {
+    {"scr", "&Attiva salvaschermo", Command::Screensaver},
+    {"dig", "&Digitale", Command::ShowDigitale},
+    {"maxdig", "&Quadrantix", Command::ShowQuadrantix},
+    {"MiniMenu", "&Mini", Command::ShowMini},
+    {"opzioni", "&Opzioni", Command::Options},
+    {"info", "&Info su Quadrantix", Command::About},
+    {"chiudi", "&Chiudi", Command::Exit},
+};
 
 constexpr std::int64_t kSecond = 1'000'000'000;
 constexpr std::int64_t kAlarmPeriod = 2 * kSecond;
 constexpr std::int64_t kSlack = 50'000'000; // a tick a little early still counts as two seconds on
-const QRect kShapeInWindow(QPoint(15, 31), QSize(212 - 15, 227 - 31)); // right and bottom edges exclusive
 } // namespace
 
-Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceManager& faces, SoundService& sound,
+Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceCommands& commands, SoundService& sound,
                    const QString& programFolder)
-    : FaceWindow(FaceKind::Analogico, Qt::Tool), clock_(clock), faces_(faces) {
+    : FaceWindow(FaceKind::Analogico, Qt::Tool), clock_(clock), painter_(dialStyle()) {
     setObjectName(QStringLiteral("Orologio"));
-    // Loading, in order: first-run settings, the sound objects, the hands (initial members; the chime and alarm
-    // state come with setTimeEvents), the shape, the date label's colour, the timer.
     store.firstRunInit();
     BB_Suono_ = sound.bind(programFolder + QLatin1String("/BigBen.wav"));
     Al_Suono_ = sound.bind(programFolder + QLatin1String("/Allarme.mid"));
     setFixedSize(pxi(3270), pxi(3225));
     move(pxi(8535), pxi(5460));
-    setMask(QRegion(kShapeInWindow.translated(-kFrameOffset), QRegion::Ellipse));
+    setMask(clientMask(outerEllipse({15, 31}, {212, 227}), frames::kFixed));
+    setAttribute(Qt::WA_OpaquePaintEvent);
 
-    canvas_ = QPixmap(size());
-    canvas_.fill(kWhite);
+    // White outside the ring, the dial over it; at the screen's pixel ratio, so that nothing is scaled up.
+    const qreal ratio = devicePixelRatioF();
+    dialPicture_ = QPixmap(size() * ratio);
+    dialPicture_.setDevicePixelRatio(ratio);
+    dialPicture_.fill(kWhite);
     {
-        QPainter p(&canvas_);
-        p.drawPixmap(0, 0, renderArtwork(QStringLiteral("dial")));
+        QPainter p(&dialPicture_);
+        p.drawPixmap(0, 0, renderArtwork(QStringLiteral("dial"), {}, ratio));
     }
-    setCursor(artworkCursor(QStringLiteral("logo_small"), QPoint(16, 16)));
+    setCursor(artworkCursor(QStringLiteral("logo_small"), QPoint(16, 16), ratio));
 
     data_lbl = new QLabel(QStringLiteral("00"), this);
     data_lbl->setObjectName(QStringLiteral("data_lbl"));
+    data_lbl->setTextFormat(Qt::PlainText);
     data_lbl->setGeometry(twipRect(1520, 950, 225, 195));
     data_lbl->setFont(msSansSerif(8.25, true));
     data_lbl->setAlignment(Qt::AlignCenter);
@@ -72,7 +87,7 @@ Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceManager& faces,
     pal.setColor(QPalette::WindowText, kWhite);
     data_lbl->setPalette(pal);
 
-    setPopupMenu(buildMenu());
+    new DragHandle(this, buildCommandMenu(this, commands, kMenu));
 
     Timer1 = new BoundaryTimer(clock_, gate(), this);
     connect(Timer1, &BoundaryTimer::tick, this, &Orologio::onTimer);
@@ -108,24 +123,6 @@ void Orologio::onTimer() {
         Timer1->start(period);
 }
 
-QMenu* Orologio::buildMenu() {
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("menu"));
-    const auto add = [&](const char* name, const QString& caption, auto slot) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(QLatin1String(name));
-        connect(a, &QAction::triggered, this, slot);
-    };
-    add("scr", QStringLiteral("&Attiva salvaschermo"), [] {});
-    add("dig", QStringLiteral("&Digitale"), [this] { faces_.showFace(FaceKind::Digitale, this); });
-    add("maxdig", QStringLiteral("&Quadrantix"), [this] { faces_.showFace(FaceKind::Quadrantix, this); });
-    add("MiniMenu", QStringLiteral("&Mini"), [this] { faces_.showFace(FaceKind::Mini, this); });
-    add("opzioni", QStringLiteral("&Opzioni"), [] {});
-    add("info", QStringLiteral("&Info su Quadrantix"), [] {});
-    add("chiudi", QStringLiteral("&Chiudi"), [this] { faces_.exitFrom(this); });
-    return menu;
-}
-
 void Orologio::handsTick() {
     handsTick(clock_.now());
 }
@@ -137,69 +134,41 @@ void Orologio::handsTick(const QDateTime& now) {
     // Hidden, the window keeps its time (the chimes and the alarm read it) but draws nothing; showing it brings the
     // hands up to date at once.
     if (isVisible())
-        repaint(paintHands()); // now, not at the next pass of the event loop: the hand moves with the real second
+        repaint(advanceDial()); // now, not at the next pass of the event loop: the hand moves with the real second
     Q_EMIT ticked();
 }
 
 void Orologio::showEvent(QShowEvent* event) {
     FaceWindow::showEvent(event);
     if (!hands_.orario.isEmpty())
-        paintHands();
+        advanceDial();
 }
 
-QRegion Orologio::paintHands() {
-    // Only what can have changed goes to the screen: a whole-window flush costs the X server and us several
-    // blocking writes a second.
-    const auto box = [](double angle, double length, int width) {
-        return QRectF(kCentre, handEnd(kCentre, angle, length))
-            .normalized()
-            .toAlignedRect()
-            .adjusted(-width - 1, -width - 1, width + 1, width + 1);
-    };
-    QRegion changed = box(prec_sec, kLongHand, 1) | box(hands_.angSec, kLongHand, 1);
-    changed |= QRectF(kCentre - QPointF(6, 6), QSizeF(12, 12)).toAlignedRect();
-    changed |= QRectF(kDateDisc - QPointF(12, 12), QSizeF(24, 24)).toAlignedRect();
-    if (hands_.angMin != prec_min || hands_.angOre != prec_ore)
-        changed |= box(prec_min, kLongHand, 3) | box(hands_.angMin, kLongHand, 3) | box(prec_ore, kHourHand, 3) |
-                   box(hands_.angOre, kHourHand, 3);
-    drawTick();
-    prec_sec = hands_.angSec;
-    prec_min = hands_.angMin;
-    prec_ore = hands_.angOre;
+QRegion Orologio::advanceDial() {
+    AnalogDialState next;
+    next.hands = true;
+    next.angSec = hands_.angSec;
+    next.angMin = hands_.angMin;
+    next.angOre = hands_.angOre;
+    // The previous hands are those drawn last; before the first tick, the members' initial 0 (3 o'clock).
+    if (dial_.hands) {
+        next.prec_sec = dial_.angSec;
+        next.prec_min = dial_.angMin;
+        next.prec_ore = dial_.angOre;
+    }
+    // Only what changed goes to the screen: a whole-window flush costs the X server and us several blocking writes.
+    const QRegion changed = painter_.changed(dial_, next);
+    dial_ = next;
     return changed;
-}
-
-// Paints over the dial in the order the face has always used, without repainting the dial itself: the previous
-// hands are erased by drawing them again in the face colour. Lines are hard-edged, so an erased hand leaves no trace.
-void Orologio::drawTick() {
-    QPainter p(&canvas_);
-    const auto hand = [&](double angle, double length, const QColor& colour, int width) {
-        p.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
-        p.drawLine(kCentre, handEnd(kCentre, angle, length));
-    };
-
-    p.setPen(Qt::NoPen);
-    p.setBrush(kHub);
-    p.drawEllipse(kCentre, 5, 5);
-
-    hand(prec_sec, kLongHand, kFace, 1);
-
-    p.setPen(QPen(kWhite, 1));
-    p.setBrush(kPink);
-    p.drawEllipse(kDateDisc, kDateDiscRadius, kDateDiscRadius);
-    p.setBrush(Qt::NoBrush);
-
-    hand(prec_min, kLongHand, kFace, 3);
-    hand(hands_.angMin, kLongHand, kWhite, 3);
-    hand(prec_ore, kHourHand, kFace, 3);
-    hand(hands_.angOre, kHourHand, kWhite, 3);
-    hand(hands_.angSec, kLongHand, kSecondHand, 1);
 }
 
 void Orologio::paintEvent(QPaintEvent* event) {
     QPainter p(this);
+    p.setClipRegion(event->region());
     for (const QRect& r : event->region())
-        p.drawPixmap(r, canvas_, r);
+        p.drawPixmap(r, dialPicture_, QRectF(r.topLeft() * dialPicture_.devicePixelRatio(),
+                                              r.size() * dialPicture_.devicePixelRatio()));
+    painter_.paint(p, dial_);
     if (shownSecond_ && tracing())
         traceEvent("shown", QString::number(shownSecond_) + QLatin1String(" Analogico ") + data_lbl->text());
 }

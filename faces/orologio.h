@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/faces.h"
+#include "faces/analog_dial_painter.h"
 #include "faces/analog_hands.h"
 
 #include <QPixmap>
@@ -9,7 +10,6 @@
 #include <memory>
 
 class QLabel;
-class QMenu;
 
 namespace qx {
 
@@ -23,7 +23,8 @@ class TimeEventHooks;
 class Orologio : public FaceWindow {
     Q_OBJECT
 public:
-    Orologio(const Clock& clock, SettingsStore& store, FaceManager& faces, SoundService& sound,
+    // Loading, in order: the first-run settings, the sound objects, the shape, the date label, the timer.
+    Orologio(const Clock& clock, SettingsStore& store, FaceCommands& commands, SoundService& sound,
              const QString& programFolder);
     ~Orologio() override;
 
@@ -39,6 +40,8 @@ public:
     const QString& orario() const { return hands_.orario; }
     int ora12() const { return hands_.ora12; }
     const AnalogHands& hands() const { return hands_; }
+    // What the dial shows: the hands of the last tick drawn while the window was visible.
+    const AnalogDialState& dial() const { return dial_; }
 
     // What the window's timer does at each wake-up: the hands tick when a new second has begun, then the chime tick,
     // then the alarm tick when two seconds have passed since the last one. The hands, chime and alarm timers share
@@ -57,17 +60,16 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QRegion paintHands(); // draws the hands of the last tick over the dial; returns what changed
-    void drawTick();
-    QMenu* buildMenu();
+    // Moves the dial on to the hands of the last tick; returns what changed on screen.
+    QRegion advanceDial();
 
     const Clock& clock_;
-    FaceManager& faces_;
     BoundaryTimer* Timer1 = nullptr;
     QLabel* data_lbl = nullptr;
-    QPixmap canvas_; // the dial with the hands painted over it, tick after tick
+    AnalogDialPainter painter_;
+    QPixmap dialPicture_; // `Picture1`, at the screen's pixel ratio
     AnalogHands hands_;
-    double prec_sec = 0, prec_min = 0, prec_ore = 0; // the angles at which the hands were last drawn
+    AnalogDialState dial_;
     qint64 shownSecond_ = 0;
     std::shared_ptr<SoundObject> BB_Suono_;
     std::shared_ptr<SoundObject> Al_Suono_;

@@ -327,7 +327,7 @@ TEST_F(LargeFaceTest, RunTimeSplitsTheUptimeIntoHoursMinutesSeconds) {
 TEST_F(LargeFaceTest, StopwatchAndCountdownStateDriveTheirReadOutsAndIndicators) {
     LargeFace& f = open();
     f.selectMode(LargeMode::OraCorr);
-    f.CronoAttivo = true;
+    f.stopwatch().start();
     f.refresh();
     EXPECT_TRUE(f.view().lbl_Crono) << "CRONO shows in every mode while the stopwatch runs";
     EXPECT_TRUE(f.busy());
@@ -335,38 +335,44 @@ TEST_F(LargeFaceTest, StopwatchAndCountdownStateDriveTheirReadOutsAndIndicators)
     f.selectMode(LargeMode::Crono);
     EXPECT_TRUE(f.wantsFastRefresh());
 
-    f.Ore_c = 0;
-    f.Minuti_c = 59;
-    f.Centesimi_c = 6000;
+    clock.advanceMs((59 * 60 + 59) * 1000 + 990);
+    f.refresh();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00595999"));
+    clock.advanceMs(10);
     f.refresh();
     EXPECT_EQ(shown(f.view()), QStringLiteral("01000000")) << "59 min 60.00 s carries into the hour";
     EXPECT_FALSE(f.view().annolbl.visible);
-    f.CronoLap = true;
-    f.Centesimi_c = 1234;
+    f.stopwatch().lap();
+    clock.advanceMs(12340);
     f.refresh();
     EXPECT_EQ(shown(f.view()), QStringLiteral("01000000")) << "the lap hold keeps the last time";
+    EXPECT_TRUE(f.view().Label2) << "LAP";
     EXPECT_FALSE(f.wantsFastRefresh());
+    f.stopwatch().lap();
+    f.refresh();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("01001234")) << "released, the count went on underneath";
 
     int ends = 0;
-    f.onCountdownEnd = [&] {
-        ++ends;
-        EXPECT_FALSE(f.RovesciaAttivo) << "the countdown is over before its action runs";
-    };
-    f.CronoAttivo = false;
+    f.stopwatch().stop();
     f.selectMode(LargeMode::Rovescia);
-    f.Contatore_r = 3660;
-    f.RVia = -1;
-    f.RovesciaAttivo = true;
+    f.countdown().start(3660, [&] {
+        ++ends;
+        EXPECT_FALSE(f.countdown().RovesciaAttivo()) << "the countdown is over before its action runs";
+    });
     f.refresh();
     EXPECT_EQ(shown(f.view()), QStringLiteral("010100  "));
     EXPECT_TRUE(f.view().lbl_Rovescia);
     EXPECT_FALSE(f.view().lbl_Crono);
-    f.Contatore_r = 0;
+    f.countdown().pause();
+    f.refresh();
+    EXPECT_TRUE(f.view().cdstop) << "STOP while paused";
+    f.countdown().resume();
+    clock.advanceMs(3660 * 1000);
     f.refresh();
     f.refresh();
     EXPECT_EQ(ends, 1);
     EXPECT_FALSE(f.view().lbl_Rovescia) << "COUNT DOWN goes in the refresh that ends the countdown";
-    EXPECT_EQ(f.RVia, 0);
+    EXPECT_FALSE(f.view().cdstop);
     EXPECT_EQ(shown(f.view()), QStringLiteral("000000  "));
 }
 

@@ -53,11 +53,16 @@ class DigitaleTest : public test::TempDirTest {
 protected:
     DigitaleTest() : store(file(QStringLiteral("q.ini"))) {
         faces.setFactory(FaceKind::Analogico, [] { return new StubFace(FaceKind::Analogico); });
+        faces.setFactory(FaceKind::Mini, [] { return new StubFace(FaceKind::Mini); });
         faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces); });
+        // The face "Digitale" is left out: its button shows what a command without its window looks like.
+        faces.setHandler(Command::Options, [this](FaceWindow* from) { ran.emplace_back(Command::Options, from); });
+        faces.setHandler(Command::Screensaver,
+                         [this](FaceWindow* from) { ran.emplace_back(Command::Screensaver, from); });
     }
     ~DigitaleTest() override {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        for (const FaceKind kind : {FaceKind::Analogico, FaceKind::Quadrantix})
+        for (const FaceKind kind : {FaceKind::Analogico, FaceKind::Mini, FaceKind::Quadrantix})
             delete faces.window(kind);
     }
 
@@ -80,6 +85,7 @@ protected:
     test::FakeClock clock;
     SettingsStore store;
     FaceManager faces;
+    std::vector<std::pair<Command, FaceWindow*>> ran; // the options and screensaver commands carried out, and whence
 };
 
 TEST_F(DigitaleTest, OpensCentredAndShapedWithItsToolbarAndNoMode) {
@@ -114,7 +120,8 @@ TEST_F(DigitaleTest, OpensCentredAndShapedWithItsToolbarAndNoMode) {
         QToolButton* b = button(w, n);
         ASSERT_NE(b, nullptr) << n;
         EXPECT_EQ(b->toolTip(), tips[n - 1]) << n;
-        EXPECT_EQ(b->isEnabled(), n == 1 || n >= 7) << n;
+        EXPECT_EQ(b->isEnabled(), n == 1 || (n >= 7 && n != 8))
+            << n << (n == 8 ? ": the face \"Digitale\" is not in this program" : "");
         EXPECT_TRUE(b->text().isEmpty() || b->toolButtonStyle() == Qt::ToolButtonIconOnly) << n;
         EXPECT_EQ(b->icon().pixmap(48, 48).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
                   renderArtwork(QLatin1String(pictures[n - 1])).toImage())
@@ -243,8 +250,10 @@ TEST_F(DigitaleTest, FaceAndExitButtonsSwitchThroughTheFaceMachinery) {
         bool exits;
     } cases[] = {
         {"7 shows the analog face", 7, true, false, false},
-        {"8 targets a face not available: nothing changes", 8, false, true, false},
-        {"9 targets a face not available: nothing changes", 9, false, true, false},
+        {"8 targets a face not in the program: disabled, nothing changes", 8, false, true, false},
+        {"9 shows the Mini face", 9, false, false, false},
+        {"10 opens the options and the face stays", 10, false, true, false},
+        {"11 starts the screensaver and the face stays", 11, false, true, false},
         {"12 ends the program", 12, false, false, true},
     };
     for (const auto& c : cases) {
@@ -259,9 +268,20 @@ TEST_F(DigitaleTest, FaceAndExitButtonsSwitchThroughTheFaceMachinery) {
         EXPECT_EQ(analog && analog->isVisible(), c.analogShown) << c.name;
         EXPECT_EQ(exited, c.exits) << c.name;
         EXPECT_EQ(c.exits, analog == nullptr) << c.name << ": the analog window closes only on exit";
+        const std::optional<Command> handled = c.button == 10   ? std::optional(Command::Options)
+                                               : c.button == 11 ? std::optional(Command::Screensaver)
+                                                                : std::nullopt;
+        EXPECT_EQ(ran.size(), handled ? 1u : 0u) << c.name;
+        if (handled && ran.size() == 1) {
+            EXPECT_EQ(ran[0].first, *handled) << c.name;
+            EXPECT_EQ(ran[0].second, w) << c.name << ": given on this face";
+        }
+        ran.clear();
         QObject::disconnect(connection);
         if (analog)
             analog->hide();
+        if (FaceWindow* mini = faces.window(FaceKind::Mini))
+            mini->close();
         delete face.data();
     }
 }
@@ -279,13 +299,16 @@ TEST_F(DigitaleTest, WhileTimingRunsFaceButtonsAskFirst) {
         {"stopwatch running, analog, Yes switches", 7, true, true, "Analogico", true},
         {"countdown active, exit, No keeps the face", 12, false, false, "Esci", false},
         {"countdown active, exit, Yes ends", 12, false, true, "Esci", true},
-        {"countdown active, digital, No keeps the face", 8, false, false, "Digitale", false},
+        {"countdown active, mini, Yes switches", 9, false, true, "Mini", true},
         {"stopwatch running, mini, No keeps the face", 9, true, false, "Mini", false},
     };
     for (const auto& c : cases) {
         Digitale* w = open();
         QPointer<Digitale> face(w);
-        (c.crono ? w->model().CronoAttivo : w->model().RovesciaAttivo) = true;
+        if (c.crono)
+            w->model().stopwatch().start();
+        else
+            w->model().countdown().start(60, {});
         QString text, title;
         QList<QMessageBox::StandardButton> offered;
         QTimer::singleShot(0, w, [&] {
@@ -304,7 +327,7 @@ TEST_F(DigitaleTest, WhileTimingRunsFaceButtonsAskFirst) {
         EXPECT_EQ(offered.size(), 2) << c.name;
         EXPECT_TRUE(offered.contains(QMessageBox::Yes) && offered.contains(QMessageBox::No)) << c.name;
         if (face) {
-            EXPECT_EQ(face->model().Fai, QLatin1String(c.fai)) << c.name;
+            EXPECT_EQ(face->model().Fai(), QLatin1String(c.fai)) << c.name;
         }
         settle();
         EXPECT_EQ(!face || !face->isVisible(), c.switched) << c.name;
@@ -341,7 +364,7 @@ TEST_F(DigitaleTest, RefreshWakesEachSecondAndFasterOnlyForARunningStopwatchOnSh
     EXPECT_EQ(periods(), (QList<std::int64_t>{1'000'000'000, 1'000'000'000})) << "the uptime's seconds too";
     modeItem(w, "Crono_menu")->trigger();
     EXPECT_EQ(periods(), (QList<std::int64_t>{1'000'000'000}));
-    w->model().CronoAttivo = true;
+    w->model().stopwatch().start();
     w->updateRefreshPeriod();
     EXPECT_EQ(periods(), (QList<std::int64_t>{10'000'000}));
     modeItem(w, "OraCorr_menu")->trigger();

@@ -1,0 +1,78 @@
+// What every face window shares on screen: its shape, its placing, dragging by the picture and its pop-up menu.
+#include "core/face_chrome.h"
+
+#include "core/faces.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QWidget>
+
+namespace qx {
+
+QRegion outerEllipse(QPoint from, QPoint to) {
+    return QRegion(QRect(from, QSize(to.x() - from.x(), to.y() - from.y())), QRegion::Ellipse);
+}
+
+QRegion outerRectangle(QPoint from, QPoint to) {
+    return QRegion(QRect(from, QSize(to.x() - from.x(), to.y() - from.y())));
+}
+
+QRegion outerPolygon(const QPolygon& corners) {
+    return QRegion(corners, Qt::WindingFill);
+}
+
+QRegion clientMask(const QRegion& outer, const WindowFrame& frame) {
+    return outer.translated(-frame.left, -frame.top);
+}
+
+QPoint centredClientPos(QSize client, const WindowFrame& frame, const QRect& screen) {
+    const QRect outer = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client.grownBy(frame.margins()), screen);
+    return outer.topLeft() + QPoint(frame.left, frame.top);
+}
+
+DragHandle::DragHandle(QWidget* picture, QMenu* menu) : QObject(picture), picture_(picture), menu_(menu) {
+    picture_->installEventFilter(this);
+}
+
+bool DragHandle::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != picture_)
+        return false;
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto* press = static_cast<QMouseEvent*>(event);
+        pressPos_ = press->position().toPoint();
+        // The chosen command may close the face (its window goes only later): nothing here touches it afterwards.
+        if (press->button() == Qt::RightButton && menu_)
+            menu_->exec(press->globalPosition().toPoint());
+        return true;
+    }
+    if (event->type() == QEvent::MouseMove) {
+        auto* move = static_cast<QMouseEvent*>(event);
+        if (move->buttons() == Qt::NoButton)
+            return false;
+        // The point of the picture that was pressed stays under the pointer.
+        QWidget* window = picture_->window();
+        window->move(window->pos() + move->position().toPoint() - pressPos_);
+        return true;
+    }
+    return false;
+}
+
+QMenu* buildCommandMenu(FaceWindow* face, FaceCommands& commands, std::span<const MenuEntry> entries,
+                        const char* menuName) {
+    auto* menu = new QMenu(face);
+    menu->setObjectName(QLatin1String(menuName));
+    for (const MenuEntry& entry : entries) {
+        QAction* action = menu->addAction(QString::fromUtf8(entry.caption));
+        action->setObjectName(QLatin1String(entry.name));
+        const Command command = entry.command;
+        action->setEnabled(commands.isAvailable(command));
+        QObject::connect(action, &QAction::triggered, face, [face, &commands, command] { commands.run(command, face); });
+        QObject::connect(menu, &QMenu::aboutToShow, action,
+                         [action, &commands, command] { action->setEnabled(commands.isAvailable(command)); });
+    }
+    return menu;
+}
+
+} // namespace qx

@@ -1,0 +1,72 @@
+// What every face window shares on screen: its shape, its placing, dragging by the picture and its pop-up menu.
+#pragma once
+
+#include "core/face_commands.h"
+
+#include <QMargins>
+#include <QObject>
+#include <QPoint>
+#include <QPolygon>
+#include <QRect>
+#include <QRegion>
+#include <span>
+
+class QMenu;
+class QWidget;
+
+namespace qx {
+
+// The faces' shapes and places are given for framed windows, measured from the outer corner of the frame. Our
+// windows have no frame: each face names the frame its shapes were drawn for, and the region is moved by it.
+struct WindowFrame {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    QMargins margins() const { return {left, top, right, bottom}; }
+};
+
+namespace frames {
+inline constexpr WindowFrame kFixed{5, 21, 5, 5};       // fixed frame with a title bar (the analog face)
+inline constexpr WindowFrame kFixedSingle{2, 23, 2, 2}; // fixed single frame with a title bar (the large face)
+inline constexpr WindowFrame kNone{};                   // no frame and no title bar (the closing splash)
+} // namespace frames
+
+// Regions in pixels of the whole framed window. Boxes run from `from` to `to` with the right and bottom edges
+// excluded, as the platform's region calls take them.
+QRegion outerEllipse(QPoint from, QPoint to);
+QRegion outerRectangle(QPoint from, QPoint to);
+QRegion outerPolygon(const QPolygon& corners); // nonzero winding
+// The same region in the client area, the only part our frameless windows have.
+QRegion clientMask(const QRegion& outer, const WindowFrame& frame);
+// Where the client area goes when the framed window is centred on `screen`.
+QPoint centredClientPos(QSize client, const WindowFrame& frame, const QRect& screen);
+
+// Makes a face's picture drag its window: a press with any button records the pointer, and moving with a button held
+// keeps the recorded point of the picture under the pointer. A right-button press opens the face's menu, when it has
+// one, and returns when the menu has closed. (Whether a face records the press before or after its menu makes no
+// difference: the press's own position is recorded either way.)
+class DragHandle : public QObject {
+    Q_OBJECT
+public:
+    explicit DragHandle(QWidget* picture, QMenu* menu = nullptr);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* picture_;
+    QMenu* menu_;
+    QPoint pressPos_;
+};
+
+// One item of a face's pop-up menu: its object name, its caption and the command it runs.
+struct MenuEntry {
+    const char* name;
+    const char* caption;
+    Command command;
+};
+
+// Builds a face's pop-up menu from its table, in order. An item whose command the program cannot carry out is shown
+// disabled (checked again each time the menu opens).
+QMenu* buildCommandMenu(FaceWindow* face, FaceCommands& commands, std::span<const MenuEntry> entries,
+                        const char* menuName = "menu");
+
+} // namespace qx

@@ -1,0 +1,51 @@
+// Draws the parts of a liquid-crystal display: digit pictures, colon bars, round marks and words.
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QRect>
+#include <array>
+
+class QFont;
+class QPainter;
+
+namespace qx {
+
+enum class DigitSize {
+    Large, // 52 x 59 pixels (the 1 is 36 wide, the 7 is 53)
+    Small, // 25 x 28 pixels (the 1 is 17 wide)
+};
+
+// A colon: two vertical bars that the colon tick moves `shift` pixels towards each other and back again.
+struct Colon {
+    QRect upper, lower; // apart
+    int shift = 0;
+    std::array<QRect, 2> bars(bool joined) const;
+    QRect extent() const { return upper | lower | bars(true)[0] | bars(true)[1]; }
+};
+
+// The digit pictures are rendered once, at the screen's pixel ratio; everything else is drawn in the display's ink.
+class LcdPainter {
+public:
+    explicit LcdPainter(qreal devicePixelRatio = 1.0);
+
+    // What a cell's widest picture covers from its top-left corner.
+    static QSize extent(DigitSize size);
+    // The ink of the display's marks, colons and words.
+    static QColor ink();
+
+    // A digit character's picture at its natural size, its top-left corner at `topLeft`; anything else draws nothing.
+    void digit(QPainter& p, QPoint topLeft, QChar digit, DigitSize size) const;
+    void colon(QPainter& p, const Colon& colon, bool joined) const;
+    // A filled circle as wide as the smaller side of `box`, centred in it.
+    void mark(QPainter& p, const QRect& box) const;
+    void text(QPainter& p, const QRect& box, const QFont& font, Qt::Alignment align, const QString& text) const;
+
+    // The circle `mark` draws for a box.
+    static QRect markCircle(const QRect& box);
+
+private:
+    std::array<QPixmap, 10> large_, small_; // `numero` and `npiccolo`
+};
+
+} // namespace qx

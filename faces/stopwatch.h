@@ -1,0 +1,72 @@
+// The large face's stopwatch and countdown: what they count, on the machine's monotonic clock, apart from any window.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace qx {
+
+class Clock;
+
+// Counts the time the monotonic clock says has passed while it ran, summed over its runs, so that late or missed
+// refreshes and other modes shown meanwhile lose nothing. The lap hold freezes only what the display shows.
+class Stopwatch {
+public:
+    explicit Stopwatch(const Clock& clock);
+
+    void start(); // does nothing while running
+    void stop();  // does nothing while stopped; the count keeps its value
+    void lap();   // toggles the lap hold, running or not
+    void reset(); // back to zero, only while stopped; the lap hold stays as it is
+
+    bool CronoAttivo() const { return running_; }
+    bool CronoLap() const { return lap_; }
+    // Hundredths of a second counted so far.
+    std::int64_t elapsedCs() const;
+    // Nanoseconds from now to the next hundredth of the count, while running.
+    std::int64_t nsToNextHundredth() const;
+
+private:
+    std::int64_t elapsedNs() const;
+
+    const Clock& clock_;
+    bool running_ = false;
+    bool lap_ = false;
+    std::int64_t banked_ = 0;  // nanoseconds of the runs before the current one
+    std::int64_t started_ = 0; // the monotonic time the current run began
+};
+
+// Counts a time down to a deadline of the monotonic clock: the remaining time shown is the whole seconds left rounded
+// up, a pause freezes what remains and a resume sets a new deadline. The end action runs once, at the first tick at
+// which the set time has fully passed.
+class Countdown {
+public:
+    explicit Countdown(const Clock& clock);
+
+    void start(std::int64_t seconds, std::function<void()> endAction);
+    void pause();  // only while running
+    void resume(); // only while paused with time left
+    void cancel(); // ends it without the end action
+    // Runs the end action when the time is up; returns true then.
+    bool tick();
+
+    bool RovesciaAttivo() const { return active_; }
+    bool running() const { return active_ && running_; } // RVia -1
+    bool paused() const { return active_ && !running_; }
+    // Contatore_r: the whole seconds left, rounded up; 0 when none is active.
+    std::int64_t Contatore_r() const;
+    // Nanoseconds from now to the next change of the shown seconds (or the end), while running.
+    std::int64_t nsToNextSecond() const;
+
+private:
+    std::int64_t remainingNs() const;
+
+    const Clock& clock_;
+    bool active_ = false;
+    bool running_ = false;
+    std::int64_t deadline_ = 0; // monotonic time of the end, while running
+    std::int64_t left_ = 0;     // nanoseconds left, while paused
+    std::function<void()> endAction_;
+};
+
+} // namespace qx
