@@ -68,7 +68,8 @@ QMenu* buildCommandMenu(FaceWindow* face, FaceCommands& commands, std::span<cons
         action->setObjectName(QLatin1String(entry.name));
         const Command command = entry.command;
         action->setEnabled(commands.isAvailable(command));
-        QObject::connect(action, &QAction::triggered, face, [face, &commands, command] { commands.run(command, face); });
+        QObject::connect(action, &QAction::triggered, face,
+                         [face, &commands, command] { commands.run(command, face); });
         QObject::connect(menu, &QMenu::aboutToShow, action,
                          [action, &commands, command] { action->setEnabled(commands.isAvailable(command)); });
     }

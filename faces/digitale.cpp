@@ -46,18 +46,18 @@ struct ToolbarEntry {
     std::optional<Command> command;
 };
 const std::array<ToolbarEntry, 12> kToolbar = {{
-    {2, std::nullopt},                 // 1 the mode menu
-    {3, std::nullopt},                 // 2 start the stopwatch / resume the countdown
-    {1, std::nullopt},                 // 3 lap hold
-    {4, std::nullopt},                 // 4 stop the stopwatch / pause the countdown
-    {5, std::nullopt},                 // 5 reset the stopwatch
-    {10, std::nullopt},                // 6 cancel the countdown
-    {6, Command::ShowAnalogico},       // 7
-    {7, Command::ShowDigitale},        // 8
-    {12, Command::ShowMini},           // 9
-    {8, Command::Options},             // 10
-    {11, Command::Screensaver},        // 11
-    {9, Command::Exit},                // 12
+    {2, std::nullopt},           // 1 the mode menu
+    {3, std::nullopt},           // 2 start the stopwatch / resume the countdown
+    {1, std::nullopt},           // 3 lap hold
+    {4, std::nullopt},           // 4 stop the stopwatch / pause the countdown
+    {5, std::nullopt},           // 5 reset the stopwatch
+    {10, std::nullopt},          // 6 cancel the countdown
+    {6, Command::ShowAnalogico}, // 7
+    {7, Command::ShowDigitale},  // 8
+    {12, Command::ShowMini},     // 9
+    {8, Command::Options},       // 10
+    {11, Command::Screensaver},  // 11
+    {9, Command::Exit},          // 12
 }};
 
 // What `Fai` holds for a face or exit button.

@@ -47,7 +47,7 @@ public:
 private:
     void buildToolbar();
     void buildModeMenu();
-    void onModeButton(int number); // buttons 1 to 6
+    void onModeButton(int number);   // buttons 1 to 6
     void onCommand(Command command); // buttons 7 to 12
     void carryOut(const QString& fai);
     // Hands what changed in the model to the screen: only the changed parts are painted, at once when `now`.

@@ -223,7 +223,8 @@ void LargeFace::cronoReadOut() {
     hideDateLabels();
     // Hours, minutes, and the seconds with their hundredths as four digits ("0000").
     const std::int64_t cs = stopwatch_.elapsedCs();
-    render(twoDigits(cs / 360000) + twoDigits(cs / 6000 % 60) + QStringLiteral("%1").arg(cs % 6000, 4, 10, QLatin1Char('0')),
+    render(twoDigits(cs / 360000) + twoDigits(cs / 6000 % 60) +
+               QStringLiteral("%1").arg(cs % 6000, 4, 10, QLatin1Char('0')),
            Ore0);
 }
 

@@ -38,7 +38,9 @@ QRect cellExtent(int i) {
 
 // The colons' bars, `Line2` above `Line1`: 5 pixels wide, centred on x; the colon tick moves them 300 twips.
 Colon colonAt(double x) {
-    const auto bar = [x](double top, double bottom) { return onPicture(x, top, 0, bottom - top).adjusted(-2, 0, 3, 0); };
+    const auto bar = [x](double top, double bottom) {
+        return onPicture(x, top, 0, bottom - top).adjusted(-2, 0, 3, 0);
+    };
     return {bar(1320, 1560), bar(1920, 2160), pxi(300)};
 }
 const std::array<Colon, 2> kColons = {colonAt(3240), colonAt(5400)};

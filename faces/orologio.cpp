@@ -166,8 +166,8 @@ void Orologio::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.setClipRegion(event->region());
     for (const QRect& r : event->region())
-        p.drawPixmap(r, dialPicture_, QRectF(r.topLeft() * dialPicture_.devicePixelRatio(),
-                                              r.size() * dialPicture_.devicePixelRatio()));
+        p.drawPixmap(r, dialPicture_,
+                     QRectF(r.topLeft() * dialPicture_.devicePixelRatio(), r.size() * dialPicture_.devicePixelRatio()));
     painter_.paint(p, dial_);
     if (shownSecond_ && tracing())
         traceEvent("shown", QString::number(shownSecond_) + QLatin1String(" Analogico ") + data_lbl->text());
