@@ -137,5 +137,8 @@ TEST_F(OrologioTest, MenuHasTheSevenCommandsInOrder) {
     EXPECT_EQ(captions, (QStringList{"&Attiva salvaschermo", "&Digitale", "&Quadrantix", "&Mini", "&Opzioni",
                                      "&Info su Quadrantix", "&Chiudi"}));
     EXPECT_EQ(names, (QStringList{"scr", "dig", "maxdig", "MiniMenu", "opzioni", "info", "chiudi"}));
+    // Only the analog face is in this program: every command but the exit has no window behind it.
+    for (QAction* a : menu->actions())
+        EXPECT_EQ(a->isEnabled(), a->objectName() == QLatin1String("chiudi")) << qPrintable(a->objectName());
     delete w;
 }
