@@ -135,7 +135,6 @@ void Orologio::handsTick(const QDateTime& now) {
     // hands up to date at once.
     if (isVisible())
         repaint(advanceDial()); // now, not at the next pass of the event loop: the hand moves with the real second
-    Q_EMIT ticked();
 }
 
 void Orologio::showEvent(QShowEvent* event) {

@@ -34,14 +34,10 @@ public:
 
     // The chimes, the alarm and the greeting, driven from this window's timer.
     void setTimeEvents(std::unique_ptr<TimeEventHooks> events);
-    TimeEventHooks* timeEvents() const { return events_.get(); }
 
     // Left by the last hands tick; empty and 0 until the first one.
     const QString& orario() const { return hands_.orario; }
     int ora12() const { return hands_.ora12; }
-    const AnalogHands& hands() const { return hands_; }
-    // What the dial shows: the hands of the last tick drawn while the window was visible.
-    const AnalogDialState& dial() const { return dial_; }
 
     // What the window's timer does at each wake-up: the hands tick when a new second has begun, then the chime tick,
     // then the alarm tick when two seconds have passed since the last one. The hands, chime and alarm timers share
@@ -50,10 +46,6 @@ public:
     // One hands tick now, or at a time the caller has just read.
     void handsTick();
     void handsTick(const QDateTime& now);
-
-Q_SIGNALS:
-    // After every hands tick, with orario and ora12 up to date: the time events hang on this.
-    void ticked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
