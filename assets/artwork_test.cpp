@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLineF>
+#include <QPolygon>
+#include <QRegion>
 #include <QSet>
 #include <QSvgRenderer>
 #include <gtest/gtest.h>
@@ -29,7 +32,9 @@ const std::vector<Picture>& pictures() {
         std::vector<Picture> list = {
             {"dial", 216, 214, true},        {"logo", 227, 227, false},     {"logo_small", 32, 32, false},
             {"info", 32, 32, false},         {"fireworks", 317, 421, true}, {"quadrantix_face", 663, 138, true},
-            {"pointer_face", 32, 32, false},
+            {"pointer_face", 32, 32, false}, {"logo_48", 48, 48, false},    {"quadrantix", 256, 256, false},
+            {"star_dial", 200, 199, false},  {"pointer_star", 32, 32, false}, {"mini_dial", 98, 74, false},
+            {"pointer_mini", 32, 32, false}, {"saver_star", 507, 567, false},
         };
         static const std::vector<std::string> names = [] {
             std::vector<std::string> n;
@@ -158,6 +163,83 @@ TEST(Dial, IsFlatFaceColourAroundTheHubInsideAPinkRing) {
         EXPECT_GT(ring.red(), ring.green() + 80) << "ring at step " << step;
     }
     EXPECT_EQ(image.pixel(0, 0), qRgb(255, 255, 255));
+}
+
+// The shaped faces give their window shapes from the outer corner of a framed window; the pictures are drawn
+// for a frame 3 px wide whose title bar ends 21 px down, so that is where the client area, and the picture, begin.
+const QPoint kFrame(3, 21);
+
+QRegion starRegion() {
+    const QPolygon star({{100, 20}, {135, 85}, {200, 120}, {135, 155}, {100, 220}, {65, 155}, {0, 120}, {65, 85}});
+    return QRegion(star.translated(-kFrame), Qt::WindingFill) & QRegion(0, 0, 195, 200);
+}
+
+QRect twips(int left, int top, int width, int height) {
+    return QRect(QPoint(left, top) / 15, QSize(width, height) / 15);
+}
+
+// Every pixel the star-shaped window shows is covered by the star; nothing of it shows outside.
+TEST(StarDial, CoversTheWindowShapeExactly) {
+    const QImage image = qx::renderArtwork(QStringLiteral("star_dial")).toImage();
+    ASSERT_EQ(image.size(), QSize(200, 199));
+    int shown = 0;
+    for (const QRect& rect : starRegion()) {
+        for (int y = rect.top(); y <= rect.bottom() && y < image.height(); ++y) {
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                ++shown;
+                if (qAlpha(image.pixel(x, y)) != 255) {
+                    ADD_FAILURE() << "pixel " << x << "," << y << " of the window is not covered";
+                    return;
+                }
+            }
+        }
+    }
+    EXPECT_GT(shown, 13000);
+    // A few pixels outside each edge, the picture is clear.
+    const QPolygonF star = QPolygonF(QPolygon({{100, 20}, {135, 85}, {200, 120}, {135, 155}, {100, 220},
+                                               {65, 155}, {0, 120}, {65, 85}}))
+                               .translated(-kFrame);
+    const QPointF centre(97, 99);
+    for (int i = 0; i < star.size(); ++i) {
+        const QPointF mid = (star[i] + star[(i + 1) % star.size()]) / 2;
+        const QLineF edge(star[i], star[(i + 1) % star.size()]);
+        QPointF normal = QPointF(edge.dy(), -edge.dx()) / edge.length();
+        if (QPointF::dotProduct(normal, mid - centre) < 0)
+            normal = -normal;
+        const QPoint outside = (mid + normal * 4).toPoint();
+        EXPECT_EQ(qAlpha(image.pixel(outside)), 0) << "edge " << i;
+    }
+}
+
+// The time panel and the five date boxes the face paints all lie on the star, clear of its edges.
+TEST(StarDial, HoldsEveryBoxOfTheFace) {
+    const QRegion region = starRegion();
+    const QRect boxes[] = {twips(555, 1200, 1815, 570), twips(2400, 1355, 300, 255), twips(1165, 630, 595, 255),
+                           twips(962, 930, 1000, 240),  twips(975, 1800, 1000, 230), twips(1150, 2065, 595, 255)};
+    for (const QRect& box : boxes) {
+        const QRect inner = box.adjusted(2, 2, -2, -2); // the boxes have rounded corners
+        for (const QPoint corner : {inner.topLeft(), inner.topRight(), inner.bottomLeft(), inner.bottomRight()})
+            EXPECT_TRUE(region.contains(corner)) << "box at " << box.x() << "," << box.y();
+    }
+}
+
+// The oval window shows only the dial, which lies 8 px down the client area.
+TEST(MiniDial, CoversTheWindowShape) {
+    const QImage image = qx::renderArtwork(QStringLiteral("mini_dial")).toImage();
+    const QRegion region(QRect(5, 31, 92, 70).translated(-kFrame), QRegion::Ellipse);
+    const QPoint picture(0, 8);
+    int shown = 0;
+    for (const QRect& rect : region) {
+        for (int y = rect.top(); y <= rect.bottom(); ++y) {
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                ++shown;
+                const QPoint at = QPoint(x, y) - picture;
+                ASSERT_TRUE(image.rect().contains(at)) << x << "," << y;
+                ASSERT_EQ(qAlpha(image.pixel(at)), 255) << "pixel " << x << "," << y << " of the window";
+            }
+        }
+    }
+    EXPECT_GT(shown, 4800);
 }
 
 // Centres of the seven segments in each design, in picture pixels of the 52 × 59 and 25 × 28 cells.
