@@ -34,7 +34,8 @@ const std::vector<Picture>& pictures() {
             {"info", 32, 32, false},         {"fireworks", 317, 421, true}, {"quadrantix_face", 663, 138, true},
             {"pointer_face", 32, 32, false}, {"logo_48", 48, 48, false},    {"quadrantix", 256, 256, false},
             {"star_dial", 200, 199, false},  {"pointer_star", 32, 32, false}, {"mini_dial", 98, 74, false},
-            {"pointer_mini", 32, 32, false}, {"saver_star", 507, 567, false},
+            {"pointer_mini", 32, 32, false}, {"saver_star", 507, 567, false}, {"saver_dial", 500, 500, false},
+            {"saver_water", 567, 566, false}, {"saver_frame", 663, 138, false},
         };
         static const std::vector<std::string> names = [] {
             std::vector<std::string> n;
@@ -132,38 +133,60 @@ TEST(Artwork, EveryCompiledPictureIsChecked) {
     EXPECT_EQ(QSet<QString>(compiled.begin(), compiled.end()), listed);
 }
 
-// The program erases its hands by repainting the face colour, so the face must be exactly that colour out to
-// 56 px from the hub at (109, 107.5); the numerals and ticks sit between that and the pink ring.
-TEST(Dial, IsFlatFaceColourAroundTheHubInsideAPinkRing) {
-    const QImage image = qx::renderArtwork(QStringLiteral("dial")).toImage().convertToFormat(QImage::Format_RGB32);
-    const QPointF hub(109, 107.5);
+// The programs erase their hands by repainting the face colour, so each face must be exactly that colour as far
+// as the hands reach from the hub; the numerals and ticks sit between that and the pink ring.
+struct DialCase {
+    const char* name;
+    QPointF hub;
+    double flatRadius; // the longest hand plus half its pen
+    double ringRadius; // a radius inside the pink ring
+    int minimumChecked;
+    QRgb corner; // the ground outside the ring
+};
+
+void PrintTo(const DialCase& dial, std::ostream* out) {
+    *out << dial.name;
+}
+
+class Dial : public ::testing::TestWithParam<DialCase> {};
+
+TEST_P(Dial, IsFlatFaceColourAroundTheHubInsideAPinkRing) {
+    const DialCase& dial = GetParam();
+    const QImage image =
+        qx::renderArtwork(QLatin1String(dial.name)).toImage().convertToFormat(QImage::Format_ARGB32);
     int checked = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            if (std::hypot(x + 0.5 - hub.x(), y + 0.5 - hub.y()) > 56.0)
+            if (std::hypot(x + 0.5 - dial.hub.x(), y + 0.5 - dial.hub.y()) > dial.flatRadius)
                 continue;
             ++checked;
             const QRgb pixel = image.pixel(x, y);
             if (pixel != qRgb(0, 102, 102)) {
                 ADD_FAILURE() << "pixel " << x << "," << y << " is " << qRed(pixel) << "," << qGreen(pixel) << ","
-                              << qBlue(pixel);
+                              << qBlue(pixel) << " alpha " << qAlpha(pixel);
                 return;
             }
         }
     }
-    EXPECT_GT(checked, 9000);
+    EXPECT_GT(checked, dial.minimumChecked);
 
     for (int step = 0; step < 24; ++step) {
         const double angle = step * std::numbers::pi / 12;
-        const QPoint at = (hub + QPointF(std::sin(angle), -std::cos(angle)) * 99.0).toPoint();
+        const QPoint at = (dial.hub + QPointF(std::sin(angle), -std::cos(angle)) * dial.ringRadius).toPoint();
         const QColor ring = QColor::fromRgb(image.pixel(at));
         EXPECT_GT(ring.red(), 170) << "ring at step " << step;
         EXPECT_LT(ring.green(), 140) << "ring at step " << step;
         EXPECT_GT(ring.blue(), 90) << "ring at step " << step;
         EXPECT_GT(ring.red(), ring.green() + 80) << "ring at step " << step;
     }
-    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(0, 0), dial.corner);
 }
+
+// The clock's hands reach 53 px (800 twips and a 3 px pen); the screensaver's 133 px with a 10 px pen.
+INSTANTIATE_TEST_SUITE_P(Artwork, Dial,
+                         ::testing::Values(DialCase{"dial", {109, 107.5}, 56, 99, 9000, qRgb(255, 255, 255)},
+                                           DialCase{"saver_dial", {250, 250}, 142, 225, 62000, 0}),
+                         [](const ::testing::TestParamInfo<DialCase>& info) { return std::string(info.param.name); });
 
 // The shaped faces give their window shapes from the outer corner of a framed window; the pictures are drawn
 // for a frame 3 px wide whose title bar ends 21 px down, so that is where the client area, and the picture, begin.
@@ -240,6 +263,22 @@ TEST(MiniDial, CoversTheWindowShape) {
         }
     }
     EXPECT_GT(shown, 4800);
+}
+
+// The screensaver's star leaves its display window clear for the program's panel (252, 260, 296 x 88 px on the
+// screen, the picture at (147, 0)) and frames it in black.
+TEST(SaverStar, LeavesTheDisplayWindowClearInABlackFrame) {
+    const QImage image = qx::renderArtwork(QStringLiteral("saver_star")).toImage();
+    const QRect window(105, 260, 296, 88);
+    for (int y = window.top(); y <= window.bottom(); ++y)
+        for (int x = window.left(); x <= window.right(); ++x)
+            ASSERT_EQ(qAlpha(image.pixel(x, y)), 0) << "pixel " << x << "," << y;
+    for (const QPoint frame : {QPoint(253, 258), QPoint(253, 349), QPoint(103, 304), QPoint(402, 304)}) {
+        const QRgb pixel = image.pixel(frame);
+        EXPECT_EQ(qAlpha(pixel), 255) << frame.x() << "," << frame.y();
+        EXPECT_LT(qGray(pixel), 40) << frame.x() << "," << frame.y();
+    }
+    EXPECT_EQ(qAlpha(image.pixel(253, 150)), 255); // the upper arm
 }
 
 // Centres of the seven segments in each design, in picture pixels of the 52 × 59 and 25 × 28 cells.

@@ -88,14 +88,18 @@ def wedge_minus_rect(centre, a, b, rect):
     def angle(p):
         return math.atan2(p[1] - cy, p[0] - cx)
 
+    def turn(p):
+        """The signed angle from a's direction to p's, in (-pi, pi]."""
+        d = (angle(p) - angle(a)) % (2 * math.pi)
+        return d - 2 * math.pi if d > math.pi else d
+
     ea, eb = exit_point(a), exit_point(b)
-    aa, ab = angle(a), angle(b)
-    span = (ab - aa) % (2 * math.pi)
+    span = turn(b)
     corners = []
     for corner in ((x0, y0), (x1, y0), (x1, y1), (x0, y1)):
-        d = (angle(corner) - aa) % (2 * math.pi)
-        if 0 < d < span:
-            corners.append((d, corner))
+        d = turn(corner)
+        if span and 0 < d / span < 1:  # on the same side as b, and not past it
+            corners.append((abs(d), corner))
     between = [c for _, c in sorted(corners, reverse=True)]  # from b's side back to a's
     return [a, b, eb] + between + [ea]
 
@@ -141,12 +145,19 @@ def star_body(star, name, hole=None, outline_width=2.0, ridge_width=1.0, rays=0,
     # Ridges catch the light, the creases between the arms stay dark.
     ridges = []
     creases = []
+    def start(end):
+        """Where a line from the middle to `end` begins: the middle, or a little outside the hole, clear of
+        it also with its width."""
+        if hole is None:
+            return cx, cy
+        ex, ey = wedge_minus_rect(star.centre, end, end, hole)[2]
+        length = math.hypot(end[0] - ex, end[1] - ey)
+        return ex + (end[0] - ex) * 1.5 / length, ey + (end[1] - ey) * 1.5 / length
+
     for tip in star.points:
-        start = (cx, cy) if hole is None else wedge_minus_rect(star.centre, tip, tip, hole)[2]
-        ridges.append(poly([start, tip], close=False))
+        ridges.append(poly([start(tip), tip], close=False))
     for inner in star.inner:
-        start = (cx, cy) if hole is None else wedge_minus_rect(star.centre, inner, inner, hole)[2]
-        creases.append(poly([start, inner], close=False))
+        creases.append(poly([start(inner), inner], close=False))
     shapes.append(f'<path fill="none" stroke="#fffbe6" stroke-opacity="0.75" stroke-width="{num(ridge_width)}" '
                   f'd="{"".join(ridges)}"/>')
     shapes.append(f'<path fill="none" stroke="{OUTLINE}" stroke-opacity="0.35" stroke-width="{num(ridge_width)}" '
