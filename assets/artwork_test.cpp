@@ -36,6 +36,9 @@ const std::vector<Picture>& pictures() {
             {"star_dial", 200, 199, false},  {"pointer_star", 32, 32, false}, {"mini_dial", 98, 74, false},
             {"pointer_mini", 32, 32, false}, {"saver_star", 507, 567, false}, {"saver_dial", 500, 500, false},
             {"saver_water", 567, 566, false}, {"saver_frame", 663, 138, false},
+            {"countdown_strip", 40, 227, false}, {"options_bigben", 64, 160, false},
+            {"options_chime", 48, 48, false}, {"options_bell", 48, 48, false}, {"options_timer", 64, 64, false},
+            {"options_saver", 32, 32, false},
         };
         static const std::vector<std::string> names = [] {
             std::vector<std::string> n;
@@ -279,6 +282,29 @@ TEST(SaverStar, LeavesTheDisplayWindowClearInABlackFrame) {
         EXPECT_LT(qGray(pixel), 40) << frame.x() << "," << frame.y();
     }
     EXPECT_EQ(qAlpha(image.pixel(253, 150)), 255); // the upper arm
+}
+
+// The options dialog crosses out the Big Ben and chime pictures with yellow lines from corner to corner while
+// their sounds are off; the pictures must not be yellow there, or the cross would not show.
+TEST(OptionsPictures, LeaveTheYellowCrossVisible) {
+    for (const char* name : {"options_bigben", "options_chime"}) {
+        const QImage image = qx::renderArtwork(QLatin1String(name)).toImage();
+        int yellow = 0;
+        int samples = 0;
+        for (int i = 0; i < 200; ++i) {
+            const double t = (i + 0.5) / 200;
+            for (const QPointF at : {QPointF(t * image.width(), t * image.height()),
+                                     QPointF((1 - t) * image.width(), t * image.height())}) {
+                const QRgb pixel = image.pixel(at.toPoint());
+                if (qAlpha(pixel) < 128)
+                    continue;
+                ++samples;
+                yellow += qRed(pixel) > 200 && qGreen(pixel) > 170 && qBlue(pixel) < 110;
+            }
+        }
+        EXPECT_GT(samples, 0) << name;
+        EXPECT_LT(yellow * 10, samples) << name << ": " << yellow << " of " << samples << " are yellow";
+    }
 }
 
 // Centres of the seven segments in each design, in picture pixels of the 52 × 59 and 25 × 28 cells.
