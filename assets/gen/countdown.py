@@ -46,8 +46,8 @@ def hourglass(cx, top, bottom):
 <path fill="none" stroke="#c98f00" stroke-width="1" d="M{num(cx)},{num(mid - 1)}V{num(bottom - 12)}"/>
 <path fill="url(#sand)" d="{sand_bottom}"/>
 <path fill="none" stroke="#ffffff" stroke-opacity="0.7" stroke-width="1" d="M{num(cx - w + 3.5)},{num(top + 5)}C{num(cx - w + 3.5)},{num(mid - 9)} {num(cx - 4)},{num(mid - 5)} {num(cx - 3.2)},{num(mid - 2)}"/>
-<rect x="{num(cx - w - 1.5)}" y="{num(top - 0.5)}" width="{num(2 * w + 3)}" height="4" rx="1" fill="url(#wood)" stroke="#5a3608" stroke-width="1"/>
-<rect x="{num(cx - w - 1.5)}" y="{num(bottom - 3.5)}" width="{num(2 * w + 3)}" height="4" rx="1" fill="url(#wood)" stroke="#5a3608" stroke-width="1"/>"""
+<rect x="{num(cx - w - 1)}" y="{num(top - 0.5)}" width="{num(2 * w + 2)}" height="4" rx="1" fill="url(#wood)" stroke="#5a3608" stroke-width="1"/>
+<rect x="{num(cx - w - 1)}" y="{num(bottom - 3.5)}" width="{num(2 * w + 2)}" height="4" rx="1" fill="url(#wood)" stroke="#5a3608" stroke-width="1"/>"""
 
 
 def strip():

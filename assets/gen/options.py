@@ -25,10 +25,10 @@ def bigben():
         linear("sky", [(0, "#0d1f48"), (0.42, "#2b5598"), (0.68, "#8fa6c8"), (0.84, "#f2b974"), (1, "#e58a4c")],
                0, 0, 0, h, user=True),
         # The stone lit from the left, the right-hand faces in shade.
-        linear("stone", [(0, STONE[0]), (0.55, "#dcc084"), (0.56, STONE[1]), (1, "#8c6a37")], cx - 12, 0,
-               cx + 12, 0, user=True),
-        linear("belfry", [(0, STONE[0]), (0.55, "#dcc084"), (0.56, STONE[1]), (1, "#8c6a37")], cx - 14, 0,
-               cx + 14, 0, user=True),
+        linear("stone", [(0, STONE[0]), (0.55, "#dcc084"), (0.56, STONE[1]), (1, "#8c6a37")], cx - 10.5, 0,
+               cx + 10.5, 0, user=True),
+        linear("belfry", [(0, STONE[0]), (0.55, "#dcc084"), (0.56, STONE[1]), (1, "#8c6a37")], cx - 13.5, 0,
+               cx + 13.5, 0, user=True),
         linear("roof", [(0, SLATE[0]), (0.5, "#434b62"), (0.51, SLATE[1]), (1, "#1a1f2c")], cx - 12, 0,
                cx + 12, 0, user=True),
         radial("dial", [(0, "#fffbe8"), (0.8, "#ffeeb8"), (1, "#e9c873")]),
@@ -43,7 +43,7 @@ def bigben():
     openings = "".join(rounded_rect_path(x, 28, x + 2, 36, 1) for x in (cx - 5, cx - 1, cx + 3))
     belfry_arches = "".join(f"M{num(cx + k * 5 - 1.5)},50V45a1.5,1.5 0 0,1 3,0V50Z" for k in range(-2, 3))
     # Shaft: pilasters and rows of narrow windows.
-    pilasters = "".join(f"M{num(x)},80V150" for x in (cx - 6.5, cx + 0.5, cx + 7.5))
+    pilasters = "".join(f"M{num(x)},81V150" for x in (cx - 5.5, cx + 5.5))
     windows = "".join(f"M{num(x)},{num(y)}h2v5h-2Z" for y in range(86, 156, 12) for x in (cx - 4.5, cx + 2.5))
     hand_top = 70 - 8.2
     marks = "".join(f"M{num(polar(cx, 70, 8.6, a)[0])},{num(polar(cx, 70, 8.6, a)[1])}"
@@ -56,11 +56,11 @@ def bigben():
 <path fill="url(#gilt)" stroke="#6b4a00" stroke-width="0.8" stroke-linejoin="round" d="{spire}"/>
 <path fill="url(#roof)" stroke="#141824" stroke-width="0.8" d="{pinnacles}"/>
 <path fill="#141824" d="{openings}"/>
-<rect x="{cx - 14}" y="40" width="28" height="11" fill="url(#belfry)" stroke="{STONE[2]}" stroke-width="1"/>
+<rect x="{cx - 13.5}" y="40.5" width="27" height="10" fill="url(#belfry)" stroke="{STONE[2]}" stroke-width="1"/>
 <path fill="#3a2a14" d="{belfry_arches}"/>
-<rect x="{cx - 13}" y="51" width="26" height="30" fill="url(#belfry)" stroke="{STONE[2]}" stroke-width="1"/>
-<path fill="none" stroke="{STONE[2]}" stroke-opacity="0.6" stroke-width="1" d="M{cx - 13},55.5H{cx + 13}M{cx - 13},77.5H{cx + 13}"/>
-<rect x="{cx - 11}" y="81" width="22" height="70" fill="url(#stone)" stroke="{STONE[2]}" stroke-width="1"/>
+<rect x="{cx - 12.5}" y="50.5" width="25" height="30" fill="url(#belfry)" stroke="{STONE[2]}" stroke-width="1"/>
+<path fill="none" stroke="{STONE[2]}" stroke-opacity="0.6" stroke-width="1" d="M{cx - 12.5},55.5H{cx + 12.5}M{cx - 12.5},77.5H{cx + 12.5}"/>
+<rect x="{cx - 10.5}" y="80.5" width="21" height="70" fill="url(#stone)" stroke="{STONE[2]}" stroke-width="1"/>
 <path fill="none" stroke="{STONE[2]}" stroke-opacity="0.45" stroke-width="1" d="{pilasters}"/>
 <path fill="#3a2a14" fill-opacity="0.75" d="{windows}"/>
 <path fill="url(#dial)" stroke="#2c2418" stroke-width="1.2" d="{ellipse_path(cx, 66.5, 9.5, 9.5)}"/>
@@ -81,15 +81,15 @@ def chime():
             linear("steel", [(0, "#a9b0b8"), (0.3, "#ffffff"), (0.55, "#d2d7dd"), (1, "#737b85")])]
     tubes = []
     strings = []
-    for k, (x, length) in enumerate(((12.5, 30), (19.5, 27), (26.5, 24), (33.5, 21))):
+    for x, length in ((13, 30), (20, 27), (27, 24), (34, 21)):
         top = 13.5
         tubes.append(f'<rect x="{num(x - 2.5)}" y="{num(top)}" width="5" height="{length}" rx="1" '
                      f'fill="url(#steel)" stroke="#545b64" stroke-width="1"/>')
         tubes.append(f'<path fill="none" stroke="#545b64" stroke-opacity="0.7" stroke-width="1" '
                      f'd="M{num(x - 2.5)},{num(top + 3)}h5"/>')
-        strings.append(f"M{num(x)},10V{num(top)}")
+        strings.append(f"M{num(x)},10h1V{num(top)}h-1Z")  # a whole pixel wide, beside the middle
     body = f"""{shadow(cx=23, rx=16, cy=44.5, ry=2.8)}
-<path fill="none" stroke="#50555b" stroke-width="1" d="{"".join(strings)}"/>
+<path fill="#50555b" d="{"".join(strings)}"/>
 <rect x="6.5" y="5.5" width="34" height="5" rx="1.5" fill="url(#wood)" stroke="{WOOD[2]}" stroke-width="1"/>
 {chr(10).join(tubes)}
 <path fill="none" stroke="{WOOD[2]}" stroke-width="3.6" stroke-linecap="round" d="M44.5,42L38.5,28"/>
@@ -138,7 +138,7 @@ def timer():
     sand_top = "M46.8,38.5H57.2C56,41.2 52.6,43 52,44.8C51.4,43 48,41.2 46.8,38.5Z"
     sand_bottom = "M45.3,58C45.8,54 49,52.4 52,51.8C55,52.4 58.2,54 58.7,58Z"
     body = f"""{shadow(cx=32, rx=27, cy=60.5, ry=3)}
-<rect x="22.5" y="45" width="9" height="8" fill="url(#metal)" stroke="{METAL[2]}" stroke-width="1"/>
+<rect x="22.5" y="45.5" width="9" height="7" fill="url(#metal)" stroke="{METAL[2]}" stroke-width="1"/>
 <rect x="13.5" y="52.5" width="27" height="5" rx="2.5" fill="url(#metal)" stroke="{METAL[2]}" stroke-width="1"/>
 <rect x="2.5" y="5.5" width="49" height="40" rx="3" fill="url(#metal)" stroke="{METAL[2]}" stroke-width="1"/>
 <rect x="6.5" y="9.5" width="41" height="32" fill="url(#screen)" stroke="#2d3238" stroke-width="1"/>
@@ -155,8 +155,8 @@ def timer():
 <path fill="url(#sand)" d="{sand_top}"/>
 <path fill="none" stroke="{YELLOW[1]}" stroke-width="1" d="M52,44.8V52"/>
 <path fill="url(#sand)" d="{sand_bottom}"/>
-<rect x="42.5" y="30.5" width="19" height="3.5" rx="1" fill="url(#wood)" stroke="{WOOD[2]}" stroke-width="1"/>
-<rect x="42.5" y="58" width="19" height="3.5" rx="1" fill="url(#wood)" stroke="{WOOD[2]}" stroke-width="1"/>"""
+<rect x="42.5" y="30.5" width="19" height="3" rx="1" fill="url(#wood)" stroke="{WOOD[2]}" stroke-width="1"/>
+<rect x="42.5" y="58.5" width="19" height="3" rx="1" fill="url(#wood)" stroke="{WOOD[2]}" stroke-width="1"/>"""
     return document(64, 64, "Options: computer running time", defs, body)
 
 

@@ -101,7 +101,7 @@ def water():
 # The frame: 663 x 138, with the program's panel at x 79.5..576.5, y 22.5..111.5 (the picture lies at
 # (968, 3776) twips, which is not a whole pixel: the field leaves a few pixels round the panel either way).
 FRAME_W, FRAME_H = 663, 138
-FIELD = (13, 13, 650, 123)
+FIELD = (13.5, 13.5, 649.5, 122.5)  # on half pixels: its edge is a 1 px line
 FRAME_PANEL = (79.5, 22.5, 576.5, 111.5)
 SHADE = "#6b3d00"
 
@@ -136,7 +136,7 @@ def frame():
     field = rounded_rect_path(x0, y0, x1, y1, 9)
     body = f"""<path fill="url(#goldRun)" d="{outer}"/>
 <path fill="url(#outerBevel)" fill-rule="evenodd" d="{outer}{mid}"/>
-<path fill="url(#innerBevel)" fill-rule="evenodd" d="{mid}{rounded_rect_path(x0 - 1, y0 - 1, x1 + 1, y1 + 1, 10)}"/>
+<path fill="url(#innerBevel)" fill-rule="evenodd" d="{mid}{field}"/>
 <path fill="none" stroke="#3a2000" stroke-width="1" d="{outer}"/>
 <path fill="none" stroke="#ffffff" stroke-opacity="0.6" stroke-width="1" d="{rounded_rect_path(1.5, 1.5, FRAME_W - 1.5, FRAME_H - 1.5, 17)}"/>
 <path fill="none" stroke="#6b4300" stroke-opacity="0.55" stroke-width="1" d="{mid}"/>
