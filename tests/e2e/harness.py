@@ -16,6 +16,7 @@ import ctypes
 import math
 import os
 import select
+import shlex
 import shutil
 import signal
 import statistics
@@ -143,18 +144,20 @@ def sweep_stale_runs(tmp=None):
             ended += _end_marked_processes(mark)
         except TimeoutError as error:  # a process that cannot be ended must not stop this session from starting
             print(f"harness: {error}", file=sys.stderr)
+    in_use = {marks.get("QX_E2E_SESSION") for _, _, marks in _marked()}
     root = Path(tmp or tempfile.gettempdir())
     for folder in root.glob(DIR_PREFIX + "*"):
         try:
             if not folder.is_dir() or folder.is_symlink() or folder.stat().st_uid != os.getuid():
                 continue
-            if (folder / "kept").exists():  # kept on purpose (QX_E2E_KEEP) for someone to look at
+            if (folder / "kept").exists() or str(folder) in in_use:  # kept on purpose (QX_E2E_KEEP), or running
                 continue
             owner_file = folder / "owner"
             if owner_file.exists():
                 stale = not _owner_alive(owner_file.read_text().strip())
-            else:  # a session of another harness may be just starting: only an old folder is stale
-                stale = time.time() - folder.stat().st_mtime > 60
+            else:
+                # A session just starting, or one of a harness that writes no owner: only an old, unused one is stale.
+                stale = time.time() - folder.stat().st_mtime > 3600
         except OSError:
             continue
         if stale:
@@ -471,11 +474,17 @@ class Session:
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address
 
     def _start_openbox(self):
-        self.openbox = self._spawn("openbox", ["openbox", "--sm-disable"])
+        # openbox claims the screen (_NET_SUPPORTING_WM_CHECK) before it has taken over the windows already there, and
+        # a window mapped in between is never managed: wait for its --startup command, which runs after that.
+        ready = self.dir / "openbox-ready"
+        self.openbox = self._spawn("openbox", ["openbox", "--sm-disable", "--startup",
+                                               f"touch {shlex.quote(str(ready))}"])
 
         def managed():
             if self.openbox.poll() is not None:
                 raise HarnessError(f"openbox ended at start:\n{_tail((self.dir / 'openbox.log').read_text())}")
+            if not ready.exists():
+                return False
             out = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False).stdout
             return "window id" in out
 
