@@ -1,6 +1,7 @@
 // The one per-user settings store that the clock, the screensaver and the lifetime accumulator share.
 #include "core/settings_store.h"
 
+#include "platform/environment.h"
 #include "platform/file_ops.h"
 
 #include <QDir>
@@ -24,10 +25,8 @@ QString SettingsStore::defaultPath() {
     const QString explicitPath = qEnvironmentVariable("QUADRANTIX_CONFIG");
     if (!explicitPath.isEmpty())
         return explicitPath;
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QLatin1String("/.config");
-    return base + QLatin1String("/Quadrantix/Quadrantix.ini");
+    const QString base = xdgFolder("XDG_CONFIG_HOME", ".config");
+    return base.isEmpty() ? QString() : base + QLatin1String("/Quadrantix/Quadrantix.ini");
 }
 
 SettingsStore::SettingsStore(QString path) : path_(std::move(path)), nativePath_(QFile::encodeName(path_)) {}

@@ -23,7 +23,9 @@ public:
     // How long the first-run initialisation waits: the clock's window must come up whatever the lock does.
     static constexpr std::chrono::milliseconds kStartPatience{500};
 
-    // QUADRANTIX_CONFIG if set, else $XDG_CONFIG_HOME/Quadrantix/Quadrantix.ini (~/.config by default).
+    // QUADRANTIX_CONFIG if set, else $XDG_CONFIG_HOME/Quadrantix/Quadrantix.ini (~/.config by default, the home
+    // folder taken from the password database when HOME is not set). Empty when no home folder is known: such a
+    // store reads as empty and never writes.
     static QString defaultPath();
 
     explicit SettingsStore(QString path = defaultPath());
