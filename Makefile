@@ -17,14 +17,18 @@ run:
 	@$(MAKE) --no-print-directory build
 	QT_QPA_PLATFORM=xcb $(BUILD)/bin/quadrantix
 
-# Everything with warnings as errors, then the unit tests again under AddressSanitizer and UBSan.
+# Everything with warnings as errors (the store's stress and kill tests run on their own), a minute of libFuzzer on
+# each INI reader, then the unit and end-to-end tests again under AddressSanitizer, UBSan and LeakSanitizer.
 check: deps
 	cmake --preset ci
 	cmake --build build/ci -j$(JOBS)
 	ctest --test-dir build/ci --output-on-failure -j$(JOBS)
+	cmake -S fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build/fuzz -j$(JOBS)
+	ctest --test-dir build/fuzz --output-on-failure -j$(JOBS)
 	cmake --preset asan
-	cmake --build build/asan -j$(JOBS) --target unit_tests
-	ctest --test-dir build/asan -L unit --output-on-failure -j$(JOBS)
+	cmake --build build/asan -j$(JOBS) --target unit_tests e2e_programs
+	ctest --test-dir build/asan -L 'unit|e2e' --output-on-failure -j$(JOBS)
 
 bench:
 	@$(MAKE) --no-print-directory build PRESET=release

@@ -367,6 +367,7 @@ class Session:
         self.leaked = _end_marked_processes(str(self.dir))
         if self.leaked:
             print(f"harness: ended processes left behind: {self.leaked}", file=sys.stderr)
+        findings = _sanitizer_findings(self.apps)
         for handle in self._files:
             handle.close()
         if self.keep:
@@ -374,6 +375,8 @@ class Session:
         else:
             shutil.rmtree(self.dir, ignore_errors=True)
         self.dir = None
+        if findings and not failed:
+            raise HarnessError("sanitizer findings:\n" + "\n".join(findings))
 
     def _report_failure(self):
         try:
@@ -637,6 +640,23 @@ def median(values):
 
 
 # --- process helpers ---------------------------------------------------------------------------------------------
+
+# What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print when they find something.
+_SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
+                    "SUMMARY: UndefinedBehaviorSanitizer")
+
+
+def _sanitizer_findings(apps):
+    """For each program whose stderr holds a sanitizer report: its name, pid and the report's first lines."""
+    findings = []
+    for app in apps:
+        text = app.stderr()
+        if any(mark in text for mark in _SANITIZER_MARKS):
+            start = min(text.find(mark) for mark in _SANITIZER_MARKS if mark in text)
+            findings.append(f"{app.name} pid {app.pid}:\n" + "\n".join(text[start:].splitlines()[:40]))
+            print(f"harness: sanitizer report of {app.name} pid {app.pid}:\n{text[start:]}", file=sys.stderr)
+    return findings
+
 
 def _tail(text, lines=30):
     return "\n".join(text.splitlines()[-lines:])
