@@ -4,8 +4,6 @@
 #include "platform/file_ops.h"
 #include "platform/ini_tool.h"
 
-#include <QFile>
-
 using namespace qx;
 using namespace qx::fuzz;
 
@@ -13,11 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Input in = split(data, size);
     checkParserAlone(in);
 
-    const QString path = scratchFolder() + QStringLiteral("/system.ini");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(in.file) != in.file.size())
-        std::abort();
-    file.close();
+    const QString path = scratchFile(QStringLiteral("system.ini"), in.file);
 
     INITool tool;
     for (const Write& w : in.writes) {

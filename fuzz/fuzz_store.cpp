@@ -4,8 +4,6 @@
 #include "fuzz/fuzz_support.h"
 #include "platform/file_ops.h"
 
-#include <QFile>
-
 using namespace qx;
 using namespace qx::fuzz;
 
@@ -13,11 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Input in = split(data, size);
     checkParserAlone(in);
 
-    const QString path = scratchFolder() + QStringLiteral("/Quadrantix.ini");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(in.file) != in.file.size())
-        std::abort();
-    file.close();
+    const QString path = scratchFile(QStringLiteral("Quadrantix.ini"), in.file);
 
     SettingsStore store(path);
     const QHash<IniDocument::Name, QString> before = IniDocument::parse(in.file).values();
@@ -35,10 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (store.read(it.key().first, it.key().second) != *it)
             violated("the store reads back what was written", in, after);
     // Several keys in one update give the same file as one write after another.
-    QFile again(path);
-    if (!again.open(QIODevice::WriteOnly | QIODevice::Truncate) || again.write(in.file) != in.file.size())
-        std::abort();
-    again.close();
+    scratchFile(QStringLiteral("Quadrantix.ini"), in.file);
     store.update([&](SettingsStore::Transaction& t) {
         for (const Write& w : in.writes)
             if (!w.key.isEmpty())

@@ -4,6 +4,7 @@
 #include "platform/ini_document.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
@@ -85,6 +86,15 @@ inline QString scratchFolder() {
         return QString::fromStdString(tmpl);
     }();
     return folder;
+}
+
+// Writes `bytes` to the file `name` of the scratch folder and returns its path.
+inline QString scratchFile(const QString& name, const QByteArray& bytes) {
+    const QString path = scratchFolder() + QLatin1Char('/') + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        std::abort();
+    return path;
 }
 
 } // namespace qx::fuzz
