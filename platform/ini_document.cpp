@@ -159,7 +159,12 @@ IniDocument IniDocument::parse(QByteArray bytes) {
     // A byte-order mark is one only at the very start of the file; anywhere else it belongs to the line's text.
     qsizetype start = doc.text_.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     doc.blocks_[0].insertAt = start;
+    doc.blocks_[0].lineBreak = 1; // a new key goes at the start of a line
     while (start < n) {
+        if (p[start] == '\n') { // an empty line, the commonest line of a padded file: nothing to look at
+            ++start;
+            continue;
+        }
         const void* nl = std::memchr(p + start, '\n', std::size_t(n - start));
         const qsizetype end = nl ? static_cast<const char*>(nl) - p : n;
         doc.parseLine(start, end, nl ? end + 1 : n);
@@ -301,8 +306,15 @@ bool IniDocument::setValue(QStringView section, QStringView key, const QString& 
 
     // A new section at the end, after a blank line.
     QByteArray add;
-    if (!text_.isEmpty() && !text_.endsWith('\n'))
+    if (!text_.isEmpty() && !text_.endsWith('\n')) {
+        // The file's last line gets its line end; a block that ended with it now ends after that line end.
         add += '\n';
+        for (Block& b : blocks_)
+            if (b.insertAt == text_.size() && b.lineBreak == 0) {
+                b.insertAt += 1;
+                b.lineBreak = 1;
+            }
+    }
     if (!text_.isEmpty() && !text_.endsWith("\n\n") && !text_.endsWith("\n\r\n"))
         add += '\n';
     add += '[' + escapeName(section.toString(), true).toUtf8() + "]\n";

@@ -51,7 +51,7 @@ private:
         QString section;         // folded
         bool readable = true;    // false under a header that could not be read
         qsizetype insertAt = 0;  // where a new key of this block goes: after its last non-blank line
-        qsizetype lineBreak = 0; // whether that line ends in "\r\n" (2), "\n" (1) or the file's end (0)
+        qsizetype lineBreak = 0; // that line ends in "\r\n" (2), "\n" (1), or at the end of the file without one (0)
     };
 
     void parseLine(qsizetype start, qsizetype end, qsizetype next);

@@ -81,6 +81,18 @@ TEST(IniDocument, WritingOneKeyChangesOnlyItsLine) {
                                           "Quando zero=Arresta\n"));
 }
 
+TEST(IniDocument, KeysGoAfterTheLastLineEvenWhenItHadNoLineEnd) {
+    // The last line has no line end; a new section gives it one, and a later key of the lines before any header
+    // must then go after that line, not after an extra blank line.
+    IniDocument doc = IniDocument::parse("prima=1");
+    doc.setValue(u"Nuova", u"k", QStringLiteral("v"));
+    doc.setValue(u"", u"seconda", QStringLiteral("2"));
+    EXPECT_EQ(doc.serialize(), QByteArray("prima=1\nseconda=2\n\n[Nuova]\nk=v\n"));
+    IniDocument bom = IniDocument::parse("\xEF\xBB\xBF");
+    bom.setValue(u"", u"k", QStringLiteral("v"));
+    EXPECT_EQ(bom.serialize(), QByteArray("\xEF\xBB\xBFk=v\n"));
+}
+
 TEST(IniDocument, KeysAndSectionsWithAwkwardCharactersRoundTrip) {
     IniDocument doc;
     doc.setValue(u"Sez]ione", u"chiave=con;uguale", QStringLiteral("v"));
