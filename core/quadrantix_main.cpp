@@ -49,5 +49,7 @@ int main(int argc, char** argv) {
     faces.setFactory(qx::FaceKind::Quadrantix, [&] { return new qx::Digitale(clock, store, faces); });
     qx::startUp(faces, store);
     qx::traceEvent("started");
-    return app.exec();
+    const int status = app.exec();
+    qx::deleteRemainingWindows();
+    return status;
 }

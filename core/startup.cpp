@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMenu>
+#include <QPointer>
 #include <QSet>
 #include <QTranslator>
 #include <QWindow>
@@ -87,6 +88,16 @@ QString registerLauncher(const QString& executable, const QString& path) {
     if (QDir().mkpath(QFileInfo(path).absolutePath()))
         replaceFileAtomically(path, entry);
     return path;
+}
+
+void deleteRemainingWindows() {
+    // Pop-ups and dialogs with a parent go with it; the list is checked through QPointer as parents go first.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (!w->parentWidget())
+            windows << w;
+    for (const QPointer<QWidget>& w : windows)
+        delete w.data();
 }
 
 void installItalianTranslations(QCoreApplication& app) {

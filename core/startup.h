@@ -24,6 +24,10 @@ QString launcherPath();
 // start-at-log-on option copies, and it puts the clock in the desktop's menu. Returns the path.
 QString registerLauncher(const QString& executable, const QString& path = launcherPath());
 
+// After the event loop: deletes the windows still open (a face, the alarm window), so that the program ends with
+// nothing of its own left allocated.
+void deleteRemainingWindows();
+
 // Italian texts for the toolkit's own dialogs and menus, whatever the user's language.
 void installItalianTranslations(QCoreApplication& app);
 

@@ -11,10 +11,14 @@ from harness import marked_processes, pid_alive, program_path
 
 @dataclass(frozen=True)
 class Program:
-    name: str      # executable in <build>/bin
-    reads: tuple   # (section, key) of every setting it reads
-    window: str    # regex of the title of a window that shows it runs ("" for any window)
-    config: dict   # otherwise valid settings for a run: a first run already made, a face that shows
+    name: str            # executable in <build>/bin
+    reads: tuple         # (section, key) of every setting it reads
+    window: str          # regex of the title of a window that shows it runs ("" for any window)
+    config: dict         # otherwise valid settings for a run: a first run already made, a face that shows
+    out_of_range: dict   # (section, key) -> a value just outside what the key may hold
+    after_start: object  # values -> the values the program works with once started (a first run, say)
+    check: object        # (testcase, row name, app, values): what must happen around 01:00 with those values
+    check_settled: object  # the same, once the faked clock is past 01:00:06: what must not have happened
 
 
 CLOCK_CONFIG = {
@@ -23,6 +27,55 @@ CLOCK_CONFIG = {
     "Allarme": {"Ore": "01", "Minuti": "00", "Messaggio": "Sveglia"},
 }
 
+MINUTE_EPOCH = 1796778000  # 2026-12-09 01:00:00 UTC: the hour stroke and the alarm of CLOCK_CONFIG
+
+FIRST_RUN = {("Opzioni", "Allarme"): "0", ("Allarme", "Ore"): "0", ("Allarme", "Minuti"): "0",
+             ("Allarme", "Messaggio"): "", ("Opzioni", "Big Ben"): "1", ("Opzioni", "Segnale orario"): "1",
+             ("Opzioni", "Timer vita"): "0", ("Opzioni", "Avvio"): "Quadrantix", ("Opzioni", "Esegui auto"): "0"}
+
+
+def clock_after_start(values):
+    """The clock's first run rewrites the nine first-run values when "Big Ben" reads empty."""
+    if values.get(("Opzioni", "Big Ben"), "") == "":
+        values = {**values, **FIRST_RUN}
+    return values
+
+
+def clock_events(values):
+    """(stroke at 01:00, alarm at 01:00, face window) that the clock's values call for: only exact values match."""
+    stroke = values[("Opzioni", "Segnale orario")] == "1"
+    alarm = (values[("Opzioni", "Allarme")] == "1" and values[("Allarme", "Ore")] == "01"
+             and values[("Allarme", "Minuti")] == "00")
+    face = {"Analogico": "Orologio", "Quadrantix": "Digitale", "": "Digitale"}.get(values[("Opzioni", "Avvio")])
+    return stroke, alarm, face
+
+
+def clock_check(testcase, name, app, values):
+    stroke, alarm, face = clock_events(values)
+    if face:
+        app.wait_trace("mapped", lambda line: line.args[:1] == (face,), timeout=30)
+    if stroke:
+        hit = app.wait_trace("sound", lambda line: line.args[1] == "Ora.wav", timeout=30)
+        testcase.assertEqual(int(hit.args[0]) // 10**9 // 60, MINUTE_EPOCH // 60, f"{name}: the stroke is at 01:00")
+    if alarm:
+        shown = app.wait_trace("alarm", timeout=30)
+        testcase.assertEqual(" ".join(shown.args), " ".join(values[("Allarme", "Messaggio")].split()),
+                             f"{name}: the message as stored")
+
+
+def clock_check_settled(testcase, name, app, values):
+    stroke, alarm, face = clock_events(values)
+    if not stroke:
+        testcase.assertEqual(app.trace("sound"), [], f"{name}: a stroke although the chimes are not exactly on")
+    if not alarm:
+        testcase.assertEqual(app.trace("alarm"), [], f"{name}: an alarm although its settings do not match")
+    if face:  # still ticking after the minute's events
+        app.wait_trace("shown", lambda line: int(line.args[0]) >= MINUTE_EPOCH + 6, timeout=15)
+    else:
+        faces = [line for line in app.trace("mapped") if line.args[:1] in (("Orologio",), ("Digitale",))]
+        testcase.assertEqual(faces, [], f"{name}: a face although Avvio names none")
+
+
 PROGRAMS = [
     Program(
         name="quadrantix",
@@ -30,6 +83,12 @@ PROGRAMS = [
                ("Opzioni", "Big Ben"), ("Opzioni", "Segnale orario"), ("Opzioni", "Avvio")),
         window="",
         config=CLOCK_CONFIG,
+        out_of_range={("Opzioni", "Allarme"): "2", ("Allarme", "Ore"): "24", ("Allarme", "Minuti"): "60",
+                      ("Opzioni", "Big Ben"): "10", ("Opzioni", "Segnale orario"): "11",
+                      ("Opzioni", "Avvio"): "Quadrantix2", ("Allarme", "Messaggio"): "9" * 40},
+        after_start=clock_after_start,
+        check=clock_check,
+        check_settled=clock_check_settled,
     ),
 ]
 
