@@ -19,8 +19,11 @@ namespace {
 constexpr Qt::WindowFlags kDialogFrame =
     Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 
+// Plain text always: the alarm's message comes from the store, and markup in it must show as the characters typed.
 QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    auto* l = new QLabel(text, parent);
+    auto* l = new QLabel(parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setText(text);
     l->setObjectName(QLatin1String(name));
     l->setGeometry(geometry);
     return l;
@@ -28,6 +31,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geom
 
 QLabel* picture(QWidget* parent, const QString& artwork, QRect geometry) {
     auto* l = new QLabel(parent);
+    l->setTextFormat(Qt::PlainText);
     l->setPixmap(renderArtwork(artwork, geometry.size()));
     l->setGeometry(geometry);
     return l;

@@ -7,6 +7,7 @@
 #include "faces/digitale.h"
 #include "faces/orologio.h"
 #include "platform/clock.h"
+#include "platform/environment.h"
 #include "platform/sound/sound_service.h"
 #include "platform/trace.h"
 
@@ -14,6 +15,8 @@
 #include <QDesktopServices>
 
 int main(int argc, char** argv) {
+    if (!qx::prepareDesktopEnvironment("quadrantix"))
+        return 1;
     // Shaped, self-placed windows need X11 (XWayland on a Wayland desktop). Small windows repaint without the
     // shared-memory round trip to the X server, one wake-up a second less.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -22,6 +25,7 @@ int main(int argc, char** argv) {
         qputenv("QT_XCB_NO_MITSHM", "1");
 
     QApplication app(argc, argv);
+    qx::quitOnTerminationSignals(app);
     QApplication::setApplicationName(QStringLiteral("Quadrantix"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     qx::installItalianTranslations(app);
@@ -45,5 +49,7 @@ int main(int argc, char** argv) {
     faces.setFactory(qx::FaceKind::Quadrantix, [&] { return new qx::Digitale(clock, store, faces); });
     qx::startUp(faces, store);
     qx::traceEvent("started");
-    return app.exec();
+    const int status = app.exec();
+    qx::deleteRemainingWindows();
+    return status;
 }
