@@ -159,7 +159,7 @@ void SaverWindow::startInterlude(const QDateTime& now) {
 }
 
 void SaverWindow::sprinkleFrame() {
-    if (interlude_.phase() != Interlude::Phase::Sprinkling)
+    if (leaving_ || interlude_.phase() != Interlude::Phase::Sprinkling)
         return;
     if (pointerRule_.mosso()) {
         endSprinkle();
