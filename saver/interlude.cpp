@@ -103,6 +103,13 @@ void InterludeCanvas::stroke(double x, double width) {
     p.fillRect(QRectF(x - width / 2, 0, width, height), Qt::black);
 }
 
+void InterludeCanvas::paint(const std::function<void(QPainter&)>& draw) {
+    if (image_.isNull())
+        return;
+    QPainter p(&image_);
+    draw(p);
+}
+
 void InterludeCanvas::reminder(QPointF title, QPointF text, double width, const QString& message) {
     if (image_.isNull())
         return;

@@ -6,7 +6,10 @@
 #include <QImage>
 #include <QPointF>
 #include <QSizeF>
+#include <functional>
 #include <optional>
+
+class QPainter;
 
 namespace qx {
 class Random;
@@ -85,6 +88,8 @@ public:
     void sprinkle(Random& random, int count, QSizeF area);
     // A black vertical stroke of `width` pixels centred on x, over the window's whole height.
     void stroke(double x, double width);
+    // Anything else drawn onto the picture, such as a label that from now on lies under what follows.
+    void paint(const std::function<void(QPainter&)>& draw);
     // "Ricordati di.." in yellow, and below it the user's reminder in white, wrapped to `width`.
     void reminder(QPointF title, QPointF text, double width, const QString& message);
 

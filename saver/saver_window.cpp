@@ -152,6 +152,7 @@ void SaverWindow::startInterlude(const QDateTime& now) {
     canvas_.begin(background_); // the face without its clock, as repainting it leaves it
     random_.seed(std::uint64_t(clock_.epochNs()));
     sprinkled_ = 0;
+    labelOnCanvas_ = false;
     sprinkleStartNs_ = clock_.uptimeNs();
     sprinkling_.emplace(gate());
     frames_.start(frameIntervalMs(screen()));
@@ -203,6 +204,9 @@ void SaverWindow::interludeTick() {
         update();
     }
     if (step.reminder) {
+        // The maker label stays, under the reminder: a label drawn over it would hide its words.
+        canvas_.paint([this](QPainter& p) { paintLabel(p); });
+        labelOnCanvas_ = true;
         canvas_.reminder(geometry_.title, geometry_.text, geometry_.textWidth, store_.read(keys::Promemoria));
         traceEvent("reminder");
         update();
@@ -288,6 +292,7 @@ void SaverWindow::grabInput() {
     if (!w)
         return;
     grabbed_ = w->setKeyboardGrabEnabled(true) && w->setMouseGrabEnabled(true);
+    traceEvent("grab", QLatin1String(grabbed_ ? "1" : "0"));
 }
 
 void SaverWindow::paintLabel(QPainter& p) const {
@@ -309,7 +314,8 @@ void SaverWindow::paintEvent(QPaintEvent* event) {
         p.drawImage(r, base, deviceRect(r, ratio));
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (canvas_.active()) {
-        paintLabel(p);
+        if (!labelOnCanvas_)
+            paintLabel(p);
         if (tracing() && interlude_.phase() == Interlude::Phase::Sprinkling)
             traceEvent("frame", QString::number(sprinkled_));
     } else {

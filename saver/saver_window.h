@@ -108,6 +108,7 @@ private:
     std::int64_t sprinkleStartNs_ = 0;
     int sprinkled_ = 0;
     std::int64_t shownSecond_ = 0;
+    bool labelOnCanvas_ = false; // from the reminder on, the maker label lies under it
     bool grabbed_ = false;
     bool grabAsked_ = false;
     bool leaving_ = false;

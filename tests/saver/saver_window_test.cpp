@@ -199,6 +199,26 @@ TEST_F(SaverWindowTest, ReminderReadsMessaggioWhenItIsPrintedAndAnEmptyOnePrints
     EXPECT_TRUE(anyPixel(w->canvas().image(), below, qRgb(255, 255, 255))) << "read anew at every reminder";
 }
 
+TEST_F(SaverWindowTest, TheReminderLiesOverTheMakerLabel) {
+    // On the large face the reminder's text runs through the maker's name, black on the black curtain.
+    store.write(keys::Promemoria, QStringLiteral("Comprare il pane e il latte, poi passare in farmacia"));
+    SaverWindow* w = open(FaceKind::Quadrantix, QTime(9, 0, 0), QSize(1024, 768));
+    sprinkleAll();
+    for (int tick = 0; tick <= 5; ++tick)
+        w->interludeTick();
+    const QRect line(QPoint(0, int(w->interludeGeometry().text.y())), QSize(1024, 40));
+    const auto white = [&line](const QImage& image) {
+        int n = 0;
+        for (int y = line.top(); y <= line.bottom(); ++y)
+            for (int x = line.left(); x <= line.right(); ++x)
+                n += image.pixel(x, y) == qRgb(255, 255, 255);
+        return n;
+    };
+    const int written = white(w->canvas().image());
+    EXPECT_GT(written, 500);
+    EXPECT_EQ(white(w->grab().toImage()), written) << "every pixel of the text is on screen";
+}
+
 TEST_F(SaverWindowTest, WhilePausedTheClockTickChangesNoHand) {
     SaverWindow* w = open(FaceKind::Analogico, QTime(10, 8, 28));
     auto& face = static_cast<AnalogicoFace&>(w->face());
