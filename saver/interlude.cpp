@@ -72,9 +72,11 @@ void InterludeCanvas::begin(const QImage& background) {
     image_.setDevicePixelRatio(background.devicePixelRatio());
 }
 
-void InterludeCanvas::sprinkle(Random& random, int count, QSizeF area) {
+std::vector<QPoint> InterludeCanvas::sprinkle(Random& random, int count, QSizeF area) {
+    std::vector<QPoint> drawn;
     if (image_.isNull())
-        return;
+        return drawn;
+    drawn.reserve(std::size_t(std::max(count, 0)));
     // Written straight into the pixels: a painter call per point would cost more than the point.
     const qreal ratio = image_.devicePixelRatio();
     const int block = std::max(1, int(std::lround(ratio))); // one of the window's pixels
@@ -87,12 +89,14 @@ void InterludeCanvas::sprinkle(Random& random, int count, QSizeF area) {
         const int dx = int(x) * block, dy = int(y) * block;
         if (dx >= width || dy >= height)
             continue;
+        drawn.emplace_back(int(x), int(y));
         for (int row = dy; row < std::min(dy + block, height); ++row) {
             auto* line = reinterpret_cast<QRgb*>(bits + std::size_t(row) * bytesPerLine);
             for (int col = dx; col < std::min(dx + block, width); ++col)
                 line[col] = 0xff000000;
         }
     }
+    return drawn;
 }
 
 void InterludeCanvas::stroke(double x, double width) {

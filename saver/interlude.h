@@ -8,6 +8,7 @@
 #include <QSizeF>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QPainter;
 
@@ -85,7 +86,8 @@ public:
 
     // `count` black points of one pixel each over `area`, from pairs of random numbers (x first); those that fall
     // outside the window are lost.
-    void sprinkle(Random& random, int count, QSizeF area);
+    // Returns where, in the window's pixels, the points that fell inside it lie.
+    std::vector<QPoint> sprinkle(Random& random, int count, QSizeF area);
     // A black vertical stroke of `width` pixels centred on x, over the window's whole height.
     void stroke(double x, double width);
     // Anything else drawn onto the picture, such as a label that from now on lies under what follows.

@@ -155,6 +155,7 @@ class SaverTest(unittest.TestCase):
             app, win = self.start(s, "Quadrantix", "12:00:05")
             app.wait_trace("grab", lambda line: line.args == ("1",))
             s.mouse_move(300, 300)
+            app.wait_trace("pointer")  # the first movement only records where the pointer is
             s.mouse_move(301, 300)
             self.assert_ends_at_once(app, "a movement of one pixel")
             self.assertEqual([line.args for line in app.trace("leave")], [("moved",)])
@@ -167,6 +168,7 @@ class SaverTest(unittest.TestCase):
             app, win = self.start(s, "Digitale", "12:00:29")
             start = app.wait_trace("interlude", timeout=10)
             s.mouse_move(300, 300)
+            app.wait_trace("pointer")
             s.mouse_move(320, 300)
             self.assertEqual(app.wait(5), 0)
             moved, leave = app.trace("moved")[0], app.trace("leave")[0]
