@@ -128,40 +128,40 @@ class SaverTest(unittest.TestCase):
                 self.assertTrue(pointer_visible(s), "the pointer is visible again")
 
     def test_keys_end_it_at_once_also_while_sprinkling(self):
-        cases = [  # (face, key, during the sprinkling)
-            ("Analogico", "Escape", True),
-            ("Digitale", "Return", False),
-            ("Quadrantix", "q", True),
-            ("Mini", "space", False),
-        ]
-        for face, key, sprinkling in cases:
-            with self.subTest(face=face, key=key), Session() as s:
-                app, win = self.start(s, face, "12:00:29" if sprinkling else "12:00:05")
-                app.wait_trace("grab", lambda line: line.args == ("1",))
-                s.key("shift")  # Shift alone types nothing: no way out
-                if sprinkling:
-                    app.wait_trace("frame", lambda line: int(line.args[0]) > 0, timeout=5)
-                s.key(key)
-                self.assert_ends_at_once(app, key)
-                leaves = [line.args for line in app.trace("leave")]
-                self.assertEqual(leaves, [("key",)])
-                self.assertEqual(len(app.trace("key")), 1, "Shift did not end it")
-                if sprinkling:
-                    self.assertEqual(app.trace("sprinkled"), [], "the sprinkling did not run to its end")
-                self.assertTrue(pointer_visible(s))
+        # Each face: Escape, Enter and a letter while the clock shows, and one of them while points are sprinkled;
+        # Shift, pressed first every time, ends nothing.
+        keys = ["Escape", "Return", "a"]
+        for number, face in enumerate(FACE_POINTS):
+            with Session() as s:
+                runs = [(key, "12:00:05") for key in keys] + [(keys[number % 3], "12:00:29")]
+                for key, when in runs:
+                    with self.subTest(face=face, key=key, when=when):
+                        app, win = self.start(s, face, when)
+                        app.wait_trace("grab", lambda line: line.args == ("1",))
+                        s.key("shift")
+                        if when.endswith("29"):
+                            app.wait_trace("frame", lambda line: int(line.args[0]) > 0, timeout=5)
+                        s.key(key)
+                        self.assert_ends_at_once(app, key)
+                        self.assertEqual([line.args for line in app.trace("leave")], [("key",)])
+                        self.assertEqual(len(app.trace("key")), 1, "Shift did not end it")
+                        if when.endswith("29"):
+                            self.assertEqual(app.trace("sprinkled"), [], "the sprinkling did not run to its end")
+                        self.assertTrue(pointer_visible(s))
 
     def test_pointer_movement_ends_it(self):
-        with Session() as s:
-            app, win = self.start(s, "Quadrantix", "12:00:05")
-            app.wait_trace("grab", lambda line: line.args == ("1",))
-            s.mouse_move(300, 300)
-            app.wait_trace("pointer")  # the first movement only records where the pointer is
-            s.mouse_move(301, 300)
-            self.assert_ends_at_once(app, "a movement of one pixel")
-            self.assertEqual([line.args for line in app.trace("leave")], [("moved",)])
-            moved, leave = app.trace("moved")[0], app.trace("leave")[0]
-            self.assertLess(leave.ns - moved.ns, 2_000_000, "closed within 2 ms of the movement")
-            self.assertTrue(pointer_visible(s))
+        for face in FACE_POINTS:
+            with self.subTest(face), Session() as s:
+                app, win = self.start(s, face, "12:00:05")
+                app.wait_trace("grab", lambda line: line.args == ("1",))
+                s.mouse_move(300, 300)
+                app.wait_trace("pointer")  # the first movement only records where the pointer is
+                s.mouse_move(301, 300)
+                self.assert_ends_at_once(app, "a movement of one pixel")
+                self.assertEqual([line.args for line in app.trace("leave")], [("moved",)])
+                moved, leave = app.trace("moved")[0], app.trace("leave")[0]
+                self.assertLess(leave.ns - moved.ns, 2_000_000, "closed within 2 ms of the movement")
+                self.assertTrue(pointer_visible(s))
 
     def test_pointer_movement_in_second_thirty_ends_the_sprinkling_and_the_next_second_the_window(self):
         with Session() as s:
@@ -225,9 +225,12 @@ class SaverTest(unittest.TestCase):
                                             if "quadrasogno" in line], 3)
             except TimeoutError:
                 self.skipTest("this clock does not launch the screensaver yet")
-            wait_until(lambda: any(s.geometry(w).width == SCREEN[0] for w in
-                                   s.xdotool("search", "--onlyvisible", "--pid", saver[0], "--name", ".*").split()),
-                       10, message="the screensaver did not open full screen")
+            def full_screen():
+                found = s.run(["xdotool", "search", "--onlyvisible", "--pid", str(saver[0]), "--name", ".*"],
+                              check=False).stdout.split()
+                return any(s.geometry(int(w)).width == SCREEN[0] for w in found)
+
+            wait_until(full_screen, 10, message="the screensaver did not open full screen")
             s.key("Escape")
             wait_until(lambda: not any("quadrasogno" in line for _, line in marked_processes(str(s.dir))), 5,
                        message="the screensaver did not end")
