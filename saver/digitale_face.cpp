@@ -1,15 +1,9 @@
 // The screensaver's digital face `Digitale`.
 #include "saver/digitale_face.h"
 
-#include "assets/artwork.h"
-
-#include <QPainter>
-
 namespace qx::saver {
 
 namespace {
-const QColor kPanel(165, 173, 156);
-
 FaceLayout digitaleLayout() {
     FaceLayout l;
     l.kind = FaceKind::Digitale;
@@ -24,29 +18,18 @@ FaceLayout digitaleLayout() {
 } // namespace
 
 DigitaleFace::DigitaleFace(const Stage& stage)
-    : layout_(digitaleLayout()), lcd_(stage.ratio), star_(renderArtwork(QStringLiteral("saver_star"), {}, stage.ratio)),
-      starAt_(stage.rect(2205, 0, 7605, 8505).topLeft()), panel_(stage.rect(3780, 3900, 4440, 1320)),
-      cells_({{stage.rect(4080, 4140, 780, 885).topLeft(), 1},
-              {stage.rect(5040, 4140, 780, 885).topLeft(), 2},
-              {stage.rect(6195, 4140, 780, 885).topLeft(), 4},
-              {stage.rect(7155, 4140, 780, 885).topLeft(), 5}}),
+    : DigitalFace(digitaleLayout(), stage, QStringLiteral("saver_star"), stage.rect(2205, 0, 7605, 8505).topLeft(),
+                  {stage.rect(3780, 3900, 4440, 1320), 1, 0},
+                  {{stage.rect(4080, 4140, 780, 885).topLeft(), 1},
+                   {stage.rect(5040, 4140, 780, 885).topLeft(), 2},
+                   {stage.rect(6195, 4140, 780, 885).topLeft(), 4},
+                   {stage.rect(7155, 4140, 780, 885).topLeft(), 5}}),
       colon_(colonBars(stage, 6000, 4140, 4380, 4740, 4980, 280)) {}
-
-void DigitaleFace::paintStatic(QPainter& p) const {
-    p.drawPixmap(starAt_, star_);
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(kPanel);
-    p.drawRect(QRectF(panel_).adjusted(0.5, 0.5, -0.5, -0.5));
-}
 
 void DigitaleFace::paintClock(QPainter& p, const QRegion& dirty) const {
     cells_.paint(p, lcd_, dirty);
     if (barsShown_ && dirty.intersects(colon_.extent()))
         lcd_.colon(p, colon_, fase_punti_);
-}
-
-QRegion DigitaleFace::clockTick(const QDateTime& now) {
-    return cells_.show(now.toString(QStringLiteral("hh.mm.ss")));
 }
 
 QRegion DigitaleFace::colonTick(bool) {

@@ -1,7 +1,6 @@
 // The screensaver's large digital face `Quadrantix`.
 #include "saver/quadrantix_face.h"
 
-#include "assets/artwork.h"
 #include "core/fonts.h"
 
 #include <QPainter>
@@ -9,8 +8,6 @@
 namespace qx::saver {
 
 namespace {
-const QColor kPanel(165, 173, 156);
-
 // This face measures in a unit of its own, 0.975 twips across and 0.8875 twips down.
 constexpr double kUnitX = 0.975, kUnitY = 0.8875;
 
@@ -35,29 +32,17 @@ Colon colonAt(const Stage& stage, double x) {
 } // namespace
 
 QuadrantixFace::QuadrantixFace(const Stage& stage, QLocale locale)
-    : layout_(quadrantixLayout()), locale_(std::move(locale)), lcd_(stage.ratio),
-      frame_(renderArtwork(QStringLiteral("saver_frame"), {}, stage.ratio)),
-      frameAt_(stage.rect(968, 3776, 9945, 2070).topLeft()), panel_(stage.rect(2160, 4114, 7455, 1335)),
-      cells_({{stage.rect(2280, 4354, 780, 885).topLeft(), 1},
-              {stage.rect(3240, 4354, 780, 885).topLeft(), 2},
-              {stage.rect(4440, 4354, 780, 885).topLeft(), 4},
-              {stage.rect(5400, 4354, 780, 885).topLeft(), 5},
-              {stage.rect(6600, 4354, 780, 885).topLeft(), 7},
-              {stage.rect(7560, 4354, 780, 885).topLeft(), 8}}),
-      colons_{colonAt(stage, 4200), colonAt(stage, 6360)}, boxes_{stage.rect(8520, 4474, 975, 255),
-                                                                  stage.rect(8340, 4714, 1335, 255),
-                                                                  stage.rect(8520, 4954, 975, 255)},
+    : DigitalFace(quadrantixLayout(), stage, QStringLiteral("saver_frame"), stage.rect(968, 3776, 9945, 2070).topLeft(),
+                  {stage.rect(2160, 4114, 7455, 1335), 2, 6},
+                  {{stage.rect(2280, 4354, 780, 885).topLeft(), 1},
+                   {stage.rect(3240, 4354, 780, 885).topLeft(), 2},
+                   {stage.rect(4440, 4354, 780, 885).topLeft(), 4},
+                   {stage.rect(5400, 4354, 780, 885).topLeft(), 5},
+                   {stage.rect(6600, 4354, 780, 885).topLeft(), 7},
+                   {stage.rect(7560, 4354, 780, 885).topLeft(), 8}}),
+      locale_(std::move(locale)), colons_{colonAt(stage, 4200), colonAt(stage, 6360)},
+      boxes_{stage.rect(8520, 4474, 975, 255), stage.rect(8340, 4714, 1335, 255), stage.rect(8520, 4954, 975, 255)},
       labelFont_(msSansSerif(8.25, true)), yearFont_(msSansSerif(9.75, true)) {}
-
-void QuadrantixFace::paintStatic(QPainter& p) const {
-    p.drawPixmap(frameAt_, frame_);
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::black, 2));
-    p.setBrush(kPanel);
-    p.drawRoundedRect(QRectF(panel_).adjusted(1, 1, -1, -1), 6, 6);
-    p.restore();
-}
 
 void QuadrantixFace::paintClock(QPainter& p, const QRegion& dirty) const {
     cells_.paint(p, lcd_, dirty);
@@ -85,7 +70,7 @@ QRegion QuadrantixFace::clockTick(const QDateTime& now) {
             texts_[i] = texts[i];
             changed += boxes_[i];
         }
-    return changed + cells_.show(now.toString(QStringLiteral("hh.mm.ss")));
+    return changed + DigitalFace::clockTick(now);
 }
 
 QRegion QuadrantixFace::colonTick(bool pausa) {

@@ -1,30 +1,24 @@
 // The screensaver's large digital face `Quadrantix`: six digits, two colons and the date in a golden frame.
 #pragma once
 
-#include "faces/lcd_painter.h"
-#include "saver/digit_slots.h"
-#include "saver/saver_face.h"
+#include "saver/digital_face.h"
 
 #include <QFont>
 #include <QLocale>
-#include <QPixmap>
 
 namespace qx::saver {
 
-class QuadrantixFace final : public SaverFace {
+class QuadrantixFace final : public DigitalFace {
 public:
     // Weekday and month names come from `locale`, the system's by default.
     explicit QuadrantixFace(const Stage& stage, QLocale locale = QLocale::system());
 
-    const FaceLayout& layout() const override { return layout_; }
-    void paintStatic(QPainter& p) const override;
     void paintClock(QPainter& p, const QRegion& dirty) const override;
     QRegion clockTick(const QDateTime& now) override;
     QRegion colonTick(bool pausa) override;
     QRegion hideClock() override;
     QRegion showClock() override;
 
-    const DigitSlots& cells() const { return cells_; }
     // `giorno_sett`, `datalbl`, `annolbl`: hidden until the first clock tick.
     bool labelsVisible() const { return labelsShown_; }
     QString giorno_sett() const { return texts_[0]; }
@@ -39,13 +33,7 @@ private:
     QRegion colonsExtent() const { return QRegion(colons_[0].extent()) + colons_[1].extent(); }
     QRegion labelsExtent() const { return QRegion(boxes_[0]) + boxes_[1] + boxes_[2]; }
 
-    FaceLayout layout_;
     QLocale locale_;
-    LcdPainter lcd_;
-    QPixmap frame_;
-    QPoint frameAt_;
-    QRect panel_;
-    DigitSlots cells_;
     std::array<Colon, 2> colons_;
     std::array<QRect, 3> boxes_;
     std::array<QString, 3> texts_{QStringLiteral("giorno"), QStringLiteral("00 mese"), QStringLiteral("0000")};

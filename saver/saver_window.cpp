@@ -265,8 +265,19 @@ void SaverWindow::pointerMoved(QPointF position) {
 }
 
 void SaverWindow::leave(const char* why) {
-    if (leaving_)
-        return;
+    if (!leaving_) {
+        stopForLeaving(why);
+        close();
+    }
+}
+
+void SaverWindow::closeEvent(QCloseEvent* event) {
+    if (!leaving_)
+        stopForLeaving("closed"); // closed from outside (the window manager): the same way out
+    FaceWindow::closeEvent(event);
+}
+
+void SaverWindow::stopForLeaving(const char* why) {
     leaving_ = true;
     traceEvent("leave", QString::fromLatin1(why));
     frames_.stop();
@@ -274,21 +285,6 @@ void SaverWindow::leave(const char* why) {
     HiResTimer2->stop();
     sprinkling_.reset();
     pointer_.show();
-    close();
-}
-
-void SaverWindow::closeEvent(QCloseEvent* event) {
-    // Closed from outside (the window manager): the same way out.
-    if (!leaving_) {
-        leaving_ = true;
-        traceEvent("leave", QStringLiteral("closed"));
-        frames_.stop();
-        Timer1->stop();
-        HiResTimer2->stop();
-        sprinkling_.reset();
-        pointer_.show();
-    }
-    FaceWindow::closeEvent(event);
 }
 
 void SaverWindow::keyPressEvent(QKeyEvent* event) {

@@ -85,6 +85,7 @@ private:
     void renderBackground();
     void paintLabel(QPainter& p) const;
     void grabInput();
+    void stopForLeaving(const char* why);
     bool inTriggerSecond() const;
     void showClockChanges(const QRegion& changed, const QDateTime& now);
 
