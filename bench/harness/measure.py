@@ -27,6 +27,7 @@ class Result:
     anon_mib: float | None = None
     lags_ms: list = field(default_factory=list)
     seconds: dict = field(default_factory=dict)  # face -> (shown, expected)
+    interlude: dict = field(default_factory=dict)  # see interlude_figures()
     notes: list = field(default_factory=list)
 
 
@@ -111,6 +112,28 @@ def shown_seconds(trace_lines, start_ns, end_ns):
     return lags, {face: (len(seen), len(expected)) for face, seen in faces.items()}
 
 
+def interlude_figures(trace_lines):
+    """What the trace tells of the first interlude: how long after its second's boundary it started, and the points,
+    duration and frame rate of its sprinkling (frames are the window's paints while points were being added)."""
+    starts = [line for line in trace_lines if line.event == "interlude"]
+    if not starts:
+        return {}
+    start = starts[0]
+    figures = {"start_lag_ms": (start.ns - int(start.args[0]) * 1_000_000_000) / 1e6}
+    frames = [line for line in trace_lines if line.event == "frame" and line.ns >= start.ns]
+    sprinkled = [line for line in trace_lines if line.event == "sprinkled" and line.ns >= start.ns]
+    if sprinkled:
+        figures["points"] = int(sprinkled[0].args[0])
+        figures["sprinkle_ms"] = float(sprinkled[0].args[1])
+        frames = [line for line in frames if line.ns <= sprinkled[0].ns]
+    if len(frames) > 1:
+        figures["frames"] = len(frames)
+        figures["fps"] = (len(frames) - 1) / ((frames[-1].ns - frames[0].ns) / 1e9)
+        gaps = [(b.ns - a.ns) / 1e6 for a, b in zip(frames, frames[1:])]
+        figures["longest_frame_ms"] = max(gaps)
+    return figures
+
+
 def run_scenario(build_dir, scenario, duration=None, settle=None):
     result = Result(scenario)
     program = Path(build_dir) / "bin" / scenario.program
@@ -124,9 +147,11 @@ def run_scenario(build_dir, scenario, duration=None, settle=None):
             app = s.start(program, args=scenario.args, config=scenario.settings, env=scenario.env)
             window = app.window(scenario.window_name)
             found_ns = time.time_ns()
+            clock_offset_ns = 0  # how far the program's clock is set from the real one
             try:
                 mapped = app.wait_trace("mapped", timeout=2)
                 # The harness may see the window a moment before the program has traced it, on a busy machine.
+                clock_offset_ns = mapped.ns - found_ns
                 if not 0 <= mapped.ns - app.spawn_ns <= time.time_ns() - app.spawn_ns:
                     raise TimeoutError  # the program's clock is faked, so its trace stamps are not real time
                 result.startup_ms = (mapped.ns - app.spawn_ns) / 1e6
@@ -149,8 +174,16 @@ def run_scenario(build_dir, scenario, duration=None, settle=None):
             result.x_cpu_percent = cpu_percent(x_before, x_after)
             result.main_wakeups, result.thread_wakeups = wakeups(app.pid, app_before, app_after)
             result.rss_mib, result.anon_mib = memory_mib(app.pid)
-            result.lags_ms, result.seconds = shown_seconds(read_trace(app.trace_path), app_before.wall_ns,
-                                                           app_after.wall_ns)
+            # A faked clock (faketime) runs at the real pace from another moment: its seconds are picked in its own
+            # time, to within the few milliseconds the offset is known to, and their lags measured in it exactly.
+            offset = clock_offset_ns if result.startup_source == "window" else 0
+            trace_lines = read_trace(app.trace_path)
+            result.lags_ms, result.seconds = shown_seconds(trace_lines, app_before.wall_ns + offset,
+                                                           app_after.wall_ns + offset)
+            if scenario.interlude:
+                result.interlude = interlude_figures(trace_lines)
+                if not result.interlude:
+                    result.notes.append("no interlude in the trace")
             if not result.seconds:
                 result.notes.append("no 'shown' trace lines")
     except (HarnessError, TimeoutError, OSError) as error:
@@ -190,6 +223,12 @@ def format_table(results, duration_note):
         if len(r.seconds) > 1:
             notes.append(f"  {name}: seconds shown per face: "
                          + ", ".join(f"{face} {a}/{b}" for face, (a, b) in sorted(r.seconds.items())))
+        if r.interlude:
+            i = r.interlude
+            notes.append(f"  {name}: started {_num(i['start_lag_ms'], 2)} ms after the boundary; "
+                         f"{i.get('points', '-')} points in {_num(i.get('sprinkle_ms'), 0)} ms, "
+                         f"{i.get('frames', '-')} frames at {_num(i.get('fps'))} fps "
+                         f"(longest frame {_num(i.get('longest_frame_ms'))} ms)")
         notes.extend(f"  {name}: {note}" for note in r.notes)
 
     widths = [max([len(head[i])] + [len(row[i]) for row in rows if len(row) == len(head)]) for i in range(len(head))]

@@ -16,6 +16,7 @@ class Scenario:
     duration: float = 20.0  # seconds measured
     settle: float = 3.0  # seconds between the actions and the start of the measurement
     window_name: str | None = None  # regex for the window to wait for; None: any window of the process
+    interlude: bool = False  # the screensaver runs an interlude in the window: report its start and its frames
 
 
 # "Big Ben" marks the store as initialised; without it the first run would rewrite "Avvio" to its default.
@@ -29,10 +30,30 @@ def large_face_mode(key):
             ["key", key])
 
 
-# The millennium item is enabled only when the face opens before 2001: the program's clock is moved back. Its
-# `shown` seconds are then not the real ones, so that row has no lag figures.
-YEAR_2000 = {"LD_PRELOAD": "/usr/$LIB/faketime/libfaketime.so.1", "FAKETIME": "@2000-06-15 12:00:00",
-             "FAKETIME_DONT_FAKE_MONOTONIC": "1"}
+
+
+def faked(when):
+    """The program's clock starts at `when` ('YYYY-MM-DD hh:mm:ss') and runs on in real time; timers stay real."""
+    return {"LD_PRELOAD": "/usr/$LIB/faketime/libfaketime.so.1", "FAKETIME": "@" + when,
+            "FAKETIME_DONT_FAKE_MONOTONIC": "1"}
+
+
+# The millennium item is enabled only when the face opens before 2001: the program's clock is moved back.
+YEAR_2000 = faked("2000-06-15 12:00:00")
+
+SAVER_FACES = ("Analogico", "Digitale", "Mini", "Quadrantix")
+
+
+def saver_settings(face):
+    return f"[Opzioni]\nSalvaschermo={face}\nMessaggio=Comprare il pane e il latte\n"
+
+
+# Each face of the screensaver idle (seconds 4 to 24 of a minute, no interlude) and through one interlude (from
+# second 29, the sprinkling at 30 to 33 and the curtain to 42).
+SAVER_SCENARIOS = [Scenario(f"screensaver {face}, idle", "quadrasogno", settings=saver_settings(face),
+                            env=faked("2026-12-09 12:00:01")) for face in SAVER_FACES] + [
+    Scenario(f"screensaver {face}, interlude", "quadrasogno", settings=saver_settings(face),
+             env=faked("2026-12-09 12:00:28"), duration=14, settle=1, interlude=True) for face in SAVER_FACES]
 
 SCENARIOS = [
     Scenario("analog face", "quadrantix", settings=ANALOG),
@@ -41,6 +62,7 @@ SCENARIOS = [
     Scenario("large digital face, run-time", "quadrantix", settings=LARGE, actions=large_face_mode("t")),
     Scenario("large digital face, millennium (year 2000)", "quadrantix", settings=LARGE, env=YEAR_2000,
              actions=large_face_mode("q")),
+    *SAVER_SCENARIOS,
 ]
 
 # The harness's own yardsticks (bench/run --probe): a window that repaints once a second, and one driven by a 1 ms

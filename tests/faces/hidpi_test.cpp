@@ -4,7 +4,10 @@
 #include "core/settings_store.h"
 #include "faces/digitale.h"
 #include "faces/orologio.h"
+#include "platform/random.h"
 #include "platform/sound/fake_sound_service.h"
+#include "saver/hidden_pointer.h"
+#include "saver/saver_window.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/temp_dir.h"
 
@@ -97,6 +100,27 @@ TEST_F(HiDpiTest, FacesAreCrispAtTwiceTheScaleAndKeepTheirShapes) {
         EXPECT_LT(c.green(), 160) << p.x() << "," << p.y() << ": rim colour, not white";
     }
     EXPECT_EQ(digitale->mask().boundingRect(), QRect(0, 0, 662, 194));
+}
+
+TEST_F(HiDpiTest, ScreensaverFacesAreCrispAtTwiceTheScale) {
+    ASSERT_EQ(qApp->devicePixelRatio(), 2.0) << "run with QT_SCALE_FACTOR=2";
+    clock.setLocal(2026, 12, 9, 10, 8, 37);
+    SeededRandom random;
+    saver::HiddenPointer pointer;
+    for (const char* face : {"Analogico", "Digitale", "Mini", "Quadrantix"}) {
+        store.write(keys::Salvaschermo, QString::fromLatin1(face));
+        std::unique_ptr<saver::SaverWindow> window(saver::startScreensaver(clock, store, random, pointer));
+        ASSERT_TRUE(window) << face;
+        EXPECT_EQ(window->stage().ratio, 2.0) << face;
+        const QImage crisp = window->grab().toImage();
+        ASSERT_EQ(crisp.size(), window->size() * 2) << face;
+        // The design's 800 x 600 pixels, where the pictures are; the rest is the plain background.
+        const QRect design(QPoint(window->stage().origin()) * 2, QSize(1600, 1200));
+        const double sharp = splitEdgeShare(crisp.copy(design));
+        EXPECT_GT(sharp, 0.4) << face << ": split edge blocks " << sharp;
+        RecordProperty(std::string("saver_") + face + "_split_edge_share", std::to_string(sharp));
+        pointer.show();
+    }
 }
 
 } // namespace
