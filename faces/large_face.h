@@ -11,10 +11,12 @@
 #include <QTime>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace qx {
 
 class Clock;
+class PowerService;
 class SettingsStore;
 
 // Days from 1 September 1999 to the first day of the given month; 0 for the months the table does not name.
@@ -65,9 +67,20 @@ struct ToolButtonState {
     bool operator==(const ToolButtonState&) const = default;
 };
 
+// When one of the window's timers is to wake: at phaseNs + k·periodNs of its clock, or not at all (period 0).
+struct WakeSchedule {
+    std::int64_t periodNs = 0;
+    std::int64_t phaseNs = 0;
+    bool operator==(const WakeSchedule&) const = default;
+};
+
 class LargeFace {
 public:
-    LargeFace(const Clock& clock, const SettingsStore& store, QLocale locale = QLocale::system());
+    // What the end of a countdown asks for beyond the face: a shut-down or restart through `power`, or the stored
+    // message, which `showMessage` puts before the user without waiting for them.
+    using MessageBox = std::function<void(const QString& message)>;
+    LargeFace(const Clock& clock, const SettingsStore& store, PowerService& power, MessageBox showMessage,
+              QLocale locale = QLocale::system());
 
     const LargeFaceView& view() const { return view_; }
     // Buttons 1 to 12 of the toolbar at indexes 0 to 11.
@@ -79,8 +92,9 @@ public:
     std::int64_t refreshedSecond() const { return refreshedSecond_; }
 
     // A wake-up of the window: the colon tick when a new second has begun and the colon timer is on, then the
-    // refresh cycle. The colons keep the seconds of the clock the read-out follows: the uptime's in the run-time mode,
-    // the wall clock's otherwise, so that they change together with the digits. The clocks are read once.
+    // refresh cycle. The colons keep the seconds of the read-out on show, so that they change together with its
+    // digits: the uptime's in the run-time mode, the running stopwatch's or countdown's in their modes, the wall
+    // clock's otherwise. The clocks are read once.
     void wake();
     // The refresh cycle alone, reading the clocks once.
     void refresh();
@@ -90,18 +104,31 @@ public:
     // Choosing an item of the mode menu. Returns true when the countdown dialog is to be opened.
     bool selectMode(LargeMode mode);
 
+    // Toolbar buttons 2 to 5, each acting only in the mode and state that the buttons' table enables it for, and
+    // showing its effect at once.
+    void startOrResume();  // 2: starts the stopwatch in its mode (its colons blink), resumes a paused countdown in its
+    void toggleLap();      // 3: the lap hold freezes the stopwatch's digits, or shows the count again
+    void stopOrPause();    // 4: stops the stopwatch in its mode, pauses a running countdown in its
+    void resetStopwatch(); // 5: back to zero, only while stopped
+    // Button 6, once the user has said yes: ends an active countdown without its end action.
+    void cancelCountdown();
+    // Starts a countdown of `seconds` from now, as the countdown dialog asks; at its end the action stored under
+    // "Quando zero" then runs, once. A countdown of 0 seconds ends at once.
+    void startCountdown(std::int64_t seconds);
+
     // The stopwatch and the countdown go on whatever mode is shown; the refresh reads them, and ends the countdown.
-    Stopwatch& stopwatch() { return stopwatch_; }
     const Stopwatch& stopwatch() const { return stopwatch_; }
-    Countdown& countdown() { return countdown_; }
     const Countdown& countdown() const { return countdown_; }
 
     // A face switch or exit would interrupt the stopwatch or a countdown, so it must be confirmed.
     bool busy() const { return stopwatch_.CronoAttivo() || countdown_.RovesciaAttivo(); }
-    // Only a running stopwatch on show changes faster than once a second.
-    bool wantsFastRefresh() const {
-        return mode_ == LargeMode::Crono && stopwatch_.CronoAttivo() && !stopwatch_.CronoLap();
-    }
+
+    // Besides the wall clock's seconds, the face wakes on the uptime: at its seconds in the run-time mode, and for a
+    // running stopwatch on show at each hundredth of its count (each second of it under the lap hold, for the
+    // colons); otherwise not.
+    WakeSchedule uptimeWakes() const;
+    // While a countdown runs, in every mode: at each second of it, down to its deadline.
+    WakeSchedule countdownWakes() const;
 
     // The last face or exit action requested from the toolbar: "Analogico", "Digitale", "Mini" or "Esci".
     const QString& Fai() const { return Fai_; }
@@ -112,8 +139,17 @@ private:
         QDateTime now; // local date and time
         std::uint64_t uptimeMs;
     };
+    // Whose seconds the colons keep: those of the read-out on show.
+    enum class ColonClock { Wall, Uptime, Stopwatch, Countdown };
     Reading read() const;
+    ColonClock colonClock() const;
     std::int64_t colonSecond(const Reading& r) const;
+    // After a change of mode or of what runs: the colons' next tick comes at the next second of the clock they now
+    // keep, not at once.
+    void followColonClock(const Reading& r);
+    // Brings the colons and the read-out up to date after an operation.
+    void changed();
+    void endCountdown();
     void refreshAt(const Reading& r);
     void showDateLabels(const QDateTime& now);
     void hideDateLabels();
@@ -127,6 +163,8 @@ private:
 
     const Clock& clock_;
     const SettingsStore& store_;
+    PowerService& power_;
+    MessageBox showMessage_;
     QLocale locale_;
     LargeFaceView view_;
     std::array<ToolButtonState, 12> buttons_;
@@ -134,6 +172,7 @@ private:
     bool qmilEnabled_ = true;
     bool Cursori_ = true;
     std::int64_t refreshedSecond_ = 0;
+    ColonClock colonClock_ = ColonClock::Wall;
     std::int64_t colonSecond_ = 0;
     QDate labelsDate_; // the date the label texts were made for
     Stopwatch stopwatch_;

@@ -4,6 +4,7 @@
 #include "core/settings_store.h"
 #include "faces/digitale.h"
 #include "faces/orologio.h"
+#include "platform/power/fake_power_service.h"
 #include "platform/sound/fake_sound_service.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/temp_dir.h"
@@ -52,7 +53,7 @@ protected:
     HiDpiTest() : store(file(QStringLiteral("q.ini"))) {
         faces.setFactory(FaceKind::Analogico,
                          [this] { return new Orologio(clock, store, faces, sound, QStringLiteral("/q")); });
-        faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces); });
+        faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces, power); });
     }
     ~HiDpiTest() override {
         for (const FaceKind kind : {FaceKind::Analogico, FaceKind::Quadrantix})
@@ -61,6 +62,7 @@ protected:
     test::FakeClock clock;
     SettingsStore store;
     FakeSoundService sound;
+    FakePowerService power;
     FaceManager faces;
 };
 
