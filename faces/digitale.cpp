@@ -276,6 +276,7 @@ void Digitale::showEndMessage(const QString& message) {
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->show();
+    traceEvent("countdown-message", message);
 }
 
 void Digitale::onCommand(Command command) {
