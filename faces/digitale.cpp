@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMenu>
@@ -273,6 +274,14 @@ void Digitale::showEndMessage(const QString& message) {
                                 QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("fine_conto"));
     box->setTextFormat(Qt::PlainText);
+    // A short message makes a narrow box, whose title the window manager would cut short: the box is made as wide
+    // as its title needs in a bold face, with room for the frame's buttons.
+    QFont bold = box->font();
+    bold.setBold(true);
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 120, 0,
+                                      QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->show();

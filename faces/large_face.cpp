@@ -103,7 +103,8 @@ LargeFace::Reading LargeFace::read() const {
 LargeFace::ColonClock LargeFace::colonClock() const {
     if (mode_ == LargeMode::TimerWin)
         return ColonClock::Uptime;
-    if (mode_ == LargeMode::Crono && stopwatch_.CronoAttivo())
+    // Under the lap hold the digits stand still, and the colons may as well keep the wall clock's seconds.
+    if (mode_ == LargeMode::Crono && stopwatch_.CronoAttivo() && !stopwatch_.CronoLap())
         return ColonClock::Stopwatch;
     if (mode_ == LargeMode::Rovescia && countdown_.running())
         return ColonClock::Countdown;
@@ -268,10 +269,8 @@ void LargeFace::endCountdown() {
 WakeSchedule LargeFace::uptimeWakes() const {
     if (mode_ == LargeMode::TimerWin)
         return {kSecondNs, 0};
-    if (mode_ == LargeMode::Crono && stopwatch_.CronoAttivo()) {
-        const std::int64_t period = stopwatch_.CronoLap() ? kSecondNs : kHundredthNs;
-        return {period, stopwatch_.phaseNs(period)};
-    }
+    if (mode_ == LargeMode::Crono && stopwatch_.CronoAttivo() && !stopwatch_.CronoLap())
+        return {kHundredthNs, stopwatch_.phaseNs(kHundredthNs)};
     return {};
 }
 

@@ -93,8 +93,8 @@ public:
 
     // A wake-up of the window: the colon tick when a new second has begun and the colon timer is on, then the
     // refresh cycle. The colons keep the seconds of the read-out on show, so that they change together with its
-    // digits: the uptime's in the run-time mode, the running stopwatch's or countdown's in their modes, the wall
-    // clock's otherwise. The clocks are read once.
+    // digits: the uptime's in the run-time mode, the running stopwatch's or countdown's in their modes (not under the
+    // lap hold or a pause, when the digits stand still), the wall clock's otherwise. The clocks are read once.
     void wake();
     // The refresh cycle alone, reading the clocks once.
     void refresh();
@@ -123,9 +123,8 @@ public:
     // A face switch or exit would interrupt the stopwatch or a countdown, so it must be confirmed.
     bool busy() const { return stopwatch_.CronoAttivo() || countdown_.RovesciaAttivo(); }
 
-    // Besides the wall clock's seconds, the face wakes on the uptime: at its seconds in the run-time mode, and for a
-    // running stopwatch on show at each hundredth of its count (each second of it under the lap hold, for the
-    // colons); otherwise not.
+    // Besides the wall clock's seconds, the face wakes on the uptime: at its seconds in the run-time mode, and at
+    // each hundredth of a running stopwatch on show (not under the lap hold); otherwise not.
     WakeSchedule uptimeWakes() const;
     // While a countdown runs, in every mode: at each second of it, down to its deadline.
     WakeSchedule countdownWakes() const;
