@@ -236,17 +236,20 @@ void Digitale::afterOperation() {
 void Digitale::confirmCancel() {
     if (!model_.countdown().RovesciaAttivo())
         return;
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quadrantix"),
-                    QStringLiteral("Sicuro di voler annullare il conto alla rovescia?"),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setObjectName(QStringLiteral("annulla"));
-    box.setWindowModality(Qt::WindowModal); // the other windows go on while the question is open
-    QPointer<Digitale> self(this);
-    const int answer = box.exec();
-    if (!self || answer != QMessageBox::Yes)
-        return;
-    model_.cancelCountdown();
-    afterOperation();
+    // Modal for this face only and answered later: the other windows, and the countdown itself, go on meanwhile.
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Quadrantix"),
+                                QStringLiteral("Sicuro di voler annullare il conto alla rovescia?"),
+                                QMessageBox::Yes | QMessageBox::No, this);
+    box->setObjectName(QStringLiteral("annulla"));
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this](int answer) {
+        if (answer != QMessageBox::Yes)
+            return;
+        model_.cancelCountdown(); // nothing, if it ended while the question was open
+        afterOperation();
+    });
+    box->open();
 }
 
 CRovescia* Digitale::countdownDialog() const {

@@ -40,7 +40,7 @@ public:
     void requestFace(const QString& fai);
 
     // Button 6: asks "Sicuro di voler annullare il conto alla rovescia?" while a countdown is active, and cancels it
-    // on Yes.
+    // on Yes. Returns at once; the question holds only this face.
     void confirmCancel();
 
     // Sets the window's timers to the face's schedules: each wall-clock second; each second of the uptime in the

@@ -45,6 +45,13 @@ QList<bool> enabled(const LargeFace& face, int first, int last) {
 class LargeFaceTest : public test::TempDirTest {
 protected:
     LargeFaceTest() : store(file(QStringLiteral("q.ini"))) {}
+    // A face showing its stopwatch, started.
+    LargeFace& openRunningStopwatch() {
+        LargeFace& f = open();
+        f.selectMode(LargeMode::Crono);
+        f.startOrResume();
+        return f;
+    }
     LargeFace& open() {
         face = std::make_unique<LargeFace>(
             clock, store, power, [this](const QString& message) { messages << message; },
@@ -369,9 +376,7 @@ TEST_F(LargeFaceTest, StopwatchShowsWhatTheMonotonicClockSaysPassedWhileItRan) {
 }
 
 TEST_F(LargeFaceTest, LapHoldFreezesOnlyTheDigitsAndItsReleaseShowsTheCountAtOnce) {
-    LargeFace& f = open();
-    f.selectMode(LargeMode::Crono);
-    f.startOrResume();
+    LargeFace& f = openRunningStopwatch();
     clock.advanceMs(5'120);
     f.refresh();
     f.toggleLap();
@@ -394,9 +399,7 @@ TEST_F(LargeFaceTest, LapHoldFreezesOnlyTheDigitsAndItsReleaseShowsTheCountAtOnc
 }
 
 TEST_F(LargeFaceTest, ResetActsOnlyOnAStoppedStopwatchAndLeavesTheLapHold) {
-    LargeFace& f = open();
-    f.selectMode(LargeMode::Crono);
-    f.startOrResume();
+    LargeFace& f = openRunningStopwatch();
     clock.advanceMs(2'500);
     f.resetStopwatch();
     EXPECT_EQ(shown(f.view()), QStringLiteral("00000250")) << "a running stopwatch is not reset";
@@ -416,9 +419,7 @@ TEST_F(LargeFaceTest, ResetActsOnlyOnAStoppedStopwatchAndLeavesTheLapHold) {
 }
 
 TEST_F(LargeFaceTest, SwitchingModesForMinutesLosesNothingAndLapStaysShown) {
-    LargeFace& f = open();
-    f.selectMode(LargeMode::Crono);
-    f.startOrResume();
+    LargeFace& f = openRunningStopwatch();
     clock.advanceMs(1'230);
     f.toggleLap();
     for (const LargeMode away : {LargeMode::OraCorr, LargeMode::TimerWin, LargeMode::Rovescia, LargeMode::Crono}) {

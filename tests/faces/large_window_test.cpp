@@ -58,13 +58,12 @@ protected:
     }
 };
 
-// Answers a question box (by its object name) from inside the box's own event loop, noting what it asked. It never
-// waits forever: when no such box shows within the bound, it ends whatever modal window holds the event loop, so that
-// a missing or different box fails the test instead of hanging it.
+// Answers the "Fai" question box from inside the box's own event loop, noting what it asked. It never waits
+// forever: when no such box shows within the bound, it ends whatever modal window holds the event loop, so that a
+// missing or different box fails the test instead of hanging it.
 class BoxAnswerer : public QObject {
 public:
-    explicit BoxAnswerer(QMessageBox::StandardButton answer, QString name = QStringLiteral("Fai"), int boundMs = 5000)
-        : answer_(answer), name_(std::move(name)), boundMs_(boundMs) {
+    explicit BoxAnswerer(QMessageBox::StandardButton answer, int boundMs = 5000) : answer_(answer), boundMs_(boundMs) {
         poll_.setInterval(10);
         connect(&poll_, &QTimer::timeout, this, &BoxAnswerer::look);
         poll_.start();
@@ -74,22 +73,18 @@ public:
     bool answered = false;
     bool gaveUp = false;
     QString text, title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    Qt::WindowModality modality = Qt::NonModal;
     QList<QMessageBox::StandardButton> offered;
 
 private:
     void look() {
         for (QWidget* top : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QMessageBox*>(top);
-            if (!box || !box->isVisible() || box->objectName() != name_)
+            if (!box || !box->isVisible() || box->objectName() != QLatin1String("Fai"))
                 continue;
             poll_.stop();
             answered = true;
             text = box->text();
             title = box->windowTitle();
-            icon = box->icon();
-            modality = box->windowModality();
             for (QAbstractButton* b : box->buttons())
                 offered << box->standardButton(b);
             if (QAbstractButton* b = box->button(answer_))
@@ -109,7 +104,6 @@ private:
     }
 
     QMessageBox::StandardButton answer_;
-    QString name_;
     int boundMs_;
     QTimer poll_;
     QElapsedTimer waited_;
@@ -575,16 +569,20 @@ TEST_F(DigitaleTest, CancelAsksFirstAndNoKeepsTheCountdown) {
         startFromDialog(w, QStringLiteral("00:10:00"), "Option1");
         button(w, 4)->click(); // paused, so that STOP shows
         EXPECT_TRUE(w->model().view().cdstop);
-        BoxAnswerer question(answer, QStringLiteral("annulla"));
         button(w, 6)->click();
-        ASSERT_TRUE(question.answered) << "no question box" << (question.gaveUp ? " (gave up waiting)" : "");
-        EXPECT_EQ(question.text, QStringLiteral("Sicuro di voler annullare il conto alla rovescia?"));
-        EXPECT_EQ(question.title, QStringLiteral("Quadrantix"));
-        EXPECT_EQ(question.icon, QMessageBox::NoIcon);
-        EXPECT_EQ(question.offered.size(), 2);
-        EXPECT_EQ(question.modality, Qt::WindowModal) << "the other windows go on while it asks";
+        QMessageBox* question = box(w, "annulla");
+        ASSERT_NE(question, nullptr) << "no question box";
+        EXPECT_EQ(question->text(), QStringLiteral("Sicuro di voler annullare il conto alla rovescia?"));
+        EXPECT_EQ(question->windowTitle(), QStringLiteral("Quadrantix"));
+        EXPECT_EQ(question->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(question->windowModality(), Qt::WindowModal) << "the other windows go on while it asks";
+        EXPECT_TRUE(w->model().countdown().RovesciaAttivo()) << "nothing changes before the answer";
+        question->button(answer)->click();
+        settle();
         const bool yes = answer == QMessageBox::Yes;
         ASSERT_TRUE(face);
+        EXPECT_EQ(box(w, "annulla"), nullptr) << "the question has gone";
         EXPECT_EQ(w->model().countdown().RovesciaAttivo(), !yes);
         EXPECT_EQ(w->model().view().lbl_Rovescia, !yes);
         EXPECT_EQ(w->model().view().cdstop, !yes);
