@@ -60,8 +60,9 @@ TEST(Stopwatch, ItsPhaseIsWhereItsCountTurnsOver) {
         EXPECT_EQ(s.elapsedCs(), cs) << "a nanosecond before the boundary, step " << i;
         clock.advanceNs(1);
         EXPECT_EQ(s.elapsedCs(), cs + 1) << "on the boundary, step " << i;
-        if (s.elapsedCs() % 100 == 0)
+        if (s.elapsedCs() % 100 == 0) {
             EXPECT_EQ(nsToNextBoundary(clock.uptimeNs() - 1, 1'000'000'000, secondPhase), 1) << "a new second";
+        }
     }
 }
 
