@@ -91,13 +91,24 @@ LargeFace::LargeFace(const Clock& clock, const SettingsStore& store, PowerServic
         {true, QStringLiteral("Esci da Quadrantix")},
     }};
     const Reading r = read();
-    qmilEnabled_ = r.now.date().year() < 2001;
-    refreshedSecond_ = r.now.toSecsSinceEpoch();
+    qmilEnabled_ = r.now().date().year() < 2001;
+    refreshedSecond_ = r.epochSecond();
     colonSecond_ = colonSecond(r);
 }
 
 LargeFace::Reading LargeFace::read() const {
-    return {clock_.now(), clock_.uptimeMs()};
+    return {&clock_, clock_.epochNs(), clock_.uptimeMs(), std::nullopt};
+}
+
+const QDateTime& LargeFace::Reading::now() const {
+    if (!local)
+        local = clock->localTime(epochNs);
+    return *local;
+}
+
+std::int64_t LargeFace::Reading::epochSecond() const {
+    const std::int64_t s = epochNs / kSecondNs;
+    return epochNs % kSecondNs < 0 ? s - 1 : s; // floor, as the local time's second is
 }
 
 LargeFace::ColonClock LargeFace::colonClock() const {
@@ -122,7 +133,7 @@ std::int64_t LargeFace::colonSecond(const Reading& r) const {
     case ColonClock::Wall:
         break;
     }
-    return r.now.toSecsSinceEpoch();
+    return r.epochSecond();
 }
 
 void LargeFace::followColonClock(const Reading& r) {
@@ -282,25 +293,24 @@ WakeSchedule LargeFace::countdownWakes() const {
 
 // The refresh cycle: every step on every call, in this order; a step whose mode is not chosen does nothing.
 void LargeFace::refreshAt(const Reading& r) {
-    const QDateTime& now = r.now;
-    refreshedSecond_ = now.toSecsSinceEpoch();
+    refreshedSecond_ = r.epochSecond();
     view_.lbl_Allarme = readsAsOne(store_.read(keys::Allarme));
     if (mode_ == LargeMode::Crono && !stopwatch_.CronoLap())
         cronoReadOut();
     view_.lbl_Crono = stopwatch_.CronoAttivo();
     view_.Label2 = stopwatch_.CronoLap();
     if (mode_ == LargeMode::Rovescia)
-        rovesciaReadOut(now);
+        rovesciaReadOut(r.now());
     // The countdown is over before its action runs, so that it runs once and "COUNT DOWN" goes in this same cycle.
     countdown_.tick();
     view_.cdstop = countdown_.paused();
     view_.lbl_Rovescia = countdown_.RovesciaAttivo();
     if (mode_ == LargeMode::OraCorr)
-        oraCorrReadOut(now);
+        oraCorrReadOut(r.now());
     if (mode_ == LargeMode::TimerWin)
         timerWinReadOut(r);
     if (mode_ == LargeMode::Millennio)
-        millennioReadOut(now);
+        millennioReadOut(r.now());
 }
 
 void LargeFace::showDateLabels(const QDateTime& now) {
@@ -355,7 +365,7 @@ void LargeFace::oraCorrReadOut(const QDateTime& now) {
 }
 
 void LargeFace::timerWinReadOut(const Reading& r) {
-    showDateLabels(r.now);
+    showDateLabels(r.now());
     const std::int64_t s = std::int64_t(r.uptimeMs / 1000);
     renderHms(s / 3600, s % 3600 / 60, s % 60);
 }

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace qx {
 
@@ -134,9 +135,15 @@ public:
     void setFai(const QString& action) { Fai_ = action; }
 
 private:
+    // One reading of the clocks. The local date and time is worked out only when a read-out asks for it: a running
+    // stopwatch, woken a hundred times a second, shows none of it.
     struct Reading {
-        QDateTime now; // local date and time
+        const Clock* clock;
+        std::int64_t epochNs;
         std::uint64_t uptimeMs;
+        mutable std::optional<QDateTime> local;
+        const QDateTime& now() const;
+        std::int64_t epochSecond() const;
     };
     // Whose seconds the colons keep: those of the read-out on show.
     enum class ColonClock { Wall, Uptime, Stopwatch, Countdown };
