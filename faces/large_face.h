@@ -106,15 +106,18 @@ public:
     bool selectMode(LargeMode mode);
 
     // Toolbar buttons 2 to 5, each acting only in the mode and state that the buttons' table enables it for, and
-    // showing its effect at once.
-    void startOrResume();  // 2: starts the stopwatch in its mode (its colons blink), resumes a paused countdown in its
-    void toggleLap();      // 3: the lap hold freezes the stopwatch's digits, or shows the count again
-    void stopOrPause();    // 4: stops the stopwatch in its mode, pauses a running countdown in its
-    void resetStopwatch(); // 5: back to zero, only while stopped
+    // showing its effect at once. 2 starts the stopwatch in the stopwatch mode (its colons then blink) and resumes a
+    // paused countdown in the countdown mode; 3 holds the stopwatch's digits at the time of the press, or shows the
+    // count again; 4 stops the stopwatch, or pauses a running countdown, in their modes; 5 sets a stopped stopwatch
+    // back to zero.
+    void startOrResume();
+    void toggleLap();
+    void stopOrPause();
+    void resetStopwatch();
     // Button 6, once the user has said yes: ends an active countdown without its end action.
     void cancelCountdown();
     // Starts a countdown of `seconds` from now, as the countdown dialog asks; at its end the action stored under
-    // "Quando zero" then runs, once. A countdown of 0 seconds ends at once.
+    // "Quando zero" runs, once. A countdown of 0 seconds ends at once.
     void startCountdown(std::int64_t seconds);
 
     // The stopwatch and the countdown go on whatever mode is shown; the refresh reads them, and ends the countdown.
