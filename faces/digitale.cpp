@@ -4,6 +4,7 @@
 #include "assets/artwork.h"
 #include "core/face_chrome.h"
 #include "core/settings_store.h"
+#include "faces/c_rovescia.h"
 #include "faces/large_face_picture.h"
 #include "platform/boundary_timer.h"
 #include "platform/clock.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMenu>
@@ -25,7 +27,6 @@ namespace qx {
 
 namespace {
 constexpr std::int64_t kSecond = 1'000'000'000;
-constexpr std::int64_t kStopwatchPeriod = 10'000'000;
 
 const QColor kWindowGrey(192, 192, 192);
 
@@ -79,10 +80,29 @@ const std::array<ModeItem, 5> kModeItems = {{
     {"TimerWin_menu", "&Timer esecuzione Windows", LargeMode::TimerWin},
     {"qmil", "&Quanti secondi mancano al terzo millennio?", LargeMode::Millennio},
 }};
+
+// Keeps a timer on a schedule of the face, touching it only when the schedule changed.
+void follow(BoundaryTimer* timer, const WakeSchedule& schedule) {
+    if (schedule.periodNs <= 0) {
+        if (timer->isActive())
+            timer->stop();
+    } else if (!timer->isActive() || timer->periodNs() != schedule.periodNs || timer->phaseNs() != schedule.phaseNs) {
+        timer->start(schedule.periodNs, schedule.phaseNs);
+    }
+}
+
+// The eight cells as digits ("HHMMSScc"), for the trace of the stopwatch's shown readings.
+QString cellDigits(const LargeFaceView& view) {
+    QString digits;
+    for (const DigitCell& cell : view.cells)
+        digits += cell.digit.isNull() ? QChar(u'-') : cell.digit;
+    return digits;
+}
 } // namespace
 
-Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& commands)
-    : FaceWindow(FaceKind::Quadrantix), clock_(clock), commands_(commands), model_(clock, store) {
+Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& commands, PowerService& power)
+    : FaceWindow(FaceKind::Quadrantix), clock_(clock), store_(store), commands_(commands),
+      model_(clock, store, power, [this](const QString& message) { showEndMessage(message); }) {
     setObjectName(QStringLiteral("Digitale"));
     setFixedSize(kClientSize);
     QPalette pal = palette();
@@ -109,9 +129,14 @@ Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& comma
 
     Agg_numeri = new BoundaryTimer(clock_, gate(), this);
     connect(Agg_numeri, &BoundaryTimer::tick, this, &Digitale::onWake);
+    Agg_numeri->start(kSecond);
     uptimeTimer_ = new BoundaryTimer(clock_, gate(), this);
     uptimeTimer_->setTimeSource(BoundaryTimer::TimeSource::Uptime);
     connect(uptimeTimer_, &BoundaryTimer::tick, this, &Digitale::onWake);
+    // The countdown keeps its seconds on the uptime, as its deadline does.
+    Rovescia_timer = new BoundaryTimer(clock_, gate(), this);
+    Rovescia_timer->setTimeSource(BoundaryTimer::TimeSource::Uptime);
+    connect(Rovescia_timer, &BoundaryTimer::tick, this, &Digitale::onWake);
 
     model_.refresh();
     sync(false);
@@ -157,7 +182,6 @@ void Digitale::buildModeMenu() {
         const ModeItem& item = kModeItems[i];
         QAction* action = MenuMode->addAction(QString::fromUtf8(item.caption));
         action->setObjectName(QLatin1String(item.name));
-        action->setCheckable(true);
         const LargeMode mode = item.mode;
         connect(action, &QAction::triggered, this, [this, mode] { chooseMode(mode); });
         modeItems_[i] = action;
@@ -166,22 +190,105 @@ void Digitale::buildModeMenu() {
 }
 
 void Digitale::chooseMode(LargeMode mode) {
-    [[maybe_unused]] const bool openDialog = model_.selectMode(mode); // the countdown dialog hooks in here
-    for (std::size_t i = 0; i < kModeItems.size(); ++i)
-        modeItems_[i]->setChecked(kModeItems[i].mode == mode);
-    sync(false);
-    updateRefreshPeriod();
+    const bool openDialog = model_.selectMode(mode);
+    // Only the chosen item is checkable: the others show no empty box beside them.
+    for (std::size_t i = 0; i < kModeItems.size(); ++i) {
+        const bool chosen = kModeItems[i].mode == mode;
+        modeItems_[i]->setCheckable(chosen);
+        modeItems_[i]->setChecked(chosen);
+    }
+    afterOperation();
+    if (openDialog)
+        openCountdownDialog();
 }
 
 void Digitale::onModeButton(int number) {
     switch (number) {
     case 1:
         MenuMode->popup(QCursor::pos());
+        return;
+    case 2:
+        model_.startOrResume();
         break;
+    case 3:
+        model_.toggleLap();
+        break;
+    case 4:
+        model_.stopOrPause();
+        break;
+    case 5:
+        model_.resetStopwatch();
+        break;
+    case 6:
+        confirmCancel();
+        return;
     default:
-        // 2 to 6 drive the stopwatch and the countdown.
-        break;
+        return;
     }
+    afterOperation();
+}
+
+void Digitale::afterOperation() {
+    sync(false);
+    updateRefreshPeriod();
+}
+
+void Digitale::confirmCancel() {
+    if (!model_.countdown().RovesciaAttivo())
+        return;
+    // Modal for this face only and answered later: the other windows, and the countdown itself, go on meanwhile.
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Quadrantix"),
+                                QStringLiteral("Sicuro di voler annullare il conto alla rovescia?"),
+                                QMessageBox::Yes | QMessageBox::No, this);
+    box->setObjectName(QStringLiteral("annulla"));
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this](int answer) {
+        if (answer != QMessageBox::Yes)
+            return;
+        model_.cancelCountdown(); // nothing, if it ended while the question was open
+        afterOperation();
+    });
+    box->open();
+}
+
+CRovescia* Digitale::countdownDialog() const {
+    return c_rovescia_;
+}
+
+void Digitale::openCountdownDialog() {
+    if (c_rovescia_) { // still open from an earlier choice: brought forward as it is
+        c_rovescia_->show();
+        c_rovescia_->raise();
+        c_rovescia_->activateWindow();
+        return;
+    }
+    c_rovescia_ = new CRovescia(store_, this);
+    connect(c_rovescia_, &CRovescia::avvia, this, [this](qint64 seconds) {
+        model_.startCountdown(seconds);
+        afterOperation();
+    });
+    c_rovescia_->show();
+    c_rovescia_->activateWindow(); // ready for the time to be typed
+}
+
+void Digitale::showEndMessage(const QString& message) {
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Fine conto alla rovescia"), message,
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("fine_conto"));
+    box->setTextFormat(Qt::PlainText);
+    // A short message makes a narrow box, whose title the window manager would cut short: the box is made as wide
+    // as its title needs in a bold face, with room for the frame's buttons.
+    QFont bold = box->font();
+    bold.setBold(true);
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 120, 0,
+                                      QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+    traceEvent("countdown-message", message);
 }
 
 void Digitale::onCommand(Command command) {
@@ -215,15 +322,10 @@ void Digitale::carryOut(const QString& fai) {
 }
 
 void Digitale::updateRefreshPeriod() {
-    const std::int64_t period = model_.wantsFastRefresh() ? kStopwatchPeriod : kSecond;
-    if (Agg_numeri->periodNs() != period)
-        Agg_numeri->start(period);
-    // The run-time read-out turns over at the seconds of the uptime, which fall elsewhere in the wall-clock second.
-    const bool uptime = model_.mode() == LargeMode::TimerWin;
-    if (uptime && !uptimeTimer_->isActive())
-        uptimeTimer_->start(kSecond);
-    else if (!uptime && uptimeTimer_->isActive())
-        uptimeTimer_->stop();
+    // The run-time read-out turns over at the seconds of the uptime, which fall elsewhere in the wall-clock second;
+    // a stopwatch and a countdown turn over wherever they were started.
+    follow(uptimeTimer_, model_.uptimeWakes());
+    follow(Rovescia_timer, model_.countdownWakes());
 }
 
 void Digitale::onWake() {
@@ -231,6 +333,7 @@ void Digitale::onWake() {
     model_.wake();
     const std::int64_t second = model_.refreshedSecond();
     sync(true, second != before ? second : 0);
+    updateRefreshPeriod(); // a countdown that has just ended wakes the face no more
 }
 
 void Digitale::sync(bool now, std::int64_t newSecond) {
@@ -251,6 +354,7 @@ void Digitale::sync(bool now, std::int64_t newSecond) {
     if (tracing() && (view.giorno_sett != painted_.giorno_sett || view.datalbl != painted_.datalbl ||
                       view.annolbl != painted_.annolbl))
         traceEvent("labels", QStringList{view.giorno_sett.text, view.datalbl.text, view.annolbl.text}.join(u'|'));
+    const bool newReading = model_.mode() == LargeMode::Crono && view.cells != painted_.cells;
     painted_ = view;
     if (changed.isEmpty())
         return;
@@ -258,6 +362,8 @@ void Digitale::sync(bool now, std::int64_t newSecond) {
         // The new second is on screen before the handler returns, not at the next pass of the event loop.
         Image1->setNewSecond(newSecond);
         Image1->repaint(changed);
+        if (newReading && tracing()) // what the stopwatch shows, and when on the uptime it was put on screen
+            traceEvent("crono", cellDigits(view) + QLatin1Char(' ') + QString::number(clock_.uptimeNs()));
     } else {
         Image1->update(changed);
     }

@@ -3,6 +3,8 @@
 
 #include "core/settings_store.h"
 #include "platform/clock.h"
+#include "platform/power/power_service.h"
+#include "platform/trace.h"
 
 #include <QDateTime>
 
@@ -10,6 +12,8 @@ namespace qx {
 
 namespace {
 constexpr std::int64_t kMillenniumSeconds = 42163200; // 1 September 1999 to 1 January 2001, 488 days
+constexpr std::int64_t kSecondNs = 1'000'000'000;
+constexpr std::int64_t kHundredthNs = 10'000'000;
 
 const QString kNonAttivo = QStringLiteral("Non attivo");
 const QString kNonInModo = QStringLiteral("Non attivo in questa modalità");
@@ -68,8 +72,10 @@ std::int64_t millenniumRemaining(QDate date, QTime time) {
     return kMillenniumSeconds - elapsed;
 }
 
-LargeFace::LargeFace(const Clock& clock, const SettingsStore& store, QLocale locale)
-    : clock_(clock), store_(store), locale_(std::move(locale)), stopwatch_(clock), countdown_(clock) {
+LargeFace::LargeFace(const Clock& clock, const SettingsStore& store, PowerService& power, MessageBox showMessage,
+                     QLocale locale)
+    : clock_(clock), store_(store), power_(power), showMessage_(std::move(showMessage)), locale_(std::move(locale)),
+      stopwatch_(clock), countdown_(clock) {
     buttons_ = {{
         {true, QStringLiteral("Seleziona modalità")},
         {false, kNonAttivo},
@@ -85,21 +91,62 @@ LargeFace::LargeFace(const Clock& clock, const SettingsStore& store, QLocale loc
         {true, QStringLiteral("Esci da Quadrantix")},
     }};
     const Reading r = read();
-    qmilEnabled_ = r.now.date().year() < 2001;
-    refreshedSecond_ = r.now.toSecsSinceEpoch();
+    qmilEnabled_ = r.now().date().year() < 2001;
+    refreshedSecond_ = r.epochSecond();
     colonSecond_ = colonSecond(r);
 }
 
 LargeFace::Reading LargeFace::read() const {
-    return {clock_.now(), clock_.uptimeMs()};
+    return {&clock_, clock_.epochNs(), clock_.uptimeMs(), std::nullopt};
+}
+
+const QDateTime& LargeFace::Reading::now() const {
+    if (!local)
+        local = clock->localTime(epochNs);
+    return *local;
+}
+
+std::int64_t LargeFace::Reading::epochSecond() const {
+    const std::int64_t s = epochNs / kSecondNs;
+    return epochNs % kSecondNs < 0 ? s - 1 : s; // floor, as the local time's second is
+}
+
+LargeFace::ColonClock LargeFace::colonClock() const {
+    if (mode_ == LargeMode::TimerWin)
+        return ColonClock::Uptime;
+    // Under the lap hold the digits stand still, and the colons may as well keep the wall clock's seconds.
+    if (mode_ == LargeMode::Crono && stopwatch_.CronoAttivo() && !stopwatch_.CronoLap())
+        return ColonClock::Stopwatch;
+    if (mode_ == LargeMode::Rovescia && countdown_.running())
+        return ColonClock::Countdown;
+    return ColonClock::Wall;
 }
 
 std::int64_t LargeFace::colonSecond(const Reading& r) const {
-    return mode_ == LargeMode::TimerWin ? std::int64_t(r.uptimeMs / 1000) : r.now.toSecsSinceEpoch();
+    switch (colonClock()) {
+    case ColonClock::Uptime:
+        return std::int64_t(r.uptimeMs / 1000);
+    case ColonClock::Stopwatch:
+        return stopwatch_.elapsedCs() / 100;
+    case ColonClock::Countdown:
+        return countdown_.Contatore_r();
+    case ColonClock::Wall:
+        break;
+    }
+    return r.epochSecond();
+}
+
+void LargeFace::followColonClock(const Reading& r) {
+    const ColonClock clock = colonClock();
+    if (clock == colonClock_)
+        return;
+    colonClock_ = clock;
+    colonSecond_ = colonSecond(r);
 }
 
 void LargeFace::wake() {
     const Reading r = read();
+    followColonClock(r); // a countdown that ended by itself hands the colons back to the wall clock
     const std::int64_t second = colonSecond(r);
     if (second != colonSecond_) {
         colonSecond_ = second;
@@ -157,36 +204,113 @@ bool LargeFace::selectMode(LargeMode mode) {
 
     const bool openDialog = mode == LargeMode::Rovescia && !countdown_.RovesciaAttivo();
     Cursori_ = mode == LargeMode::Rovescia || mode == LargeMode::OraCorr || mode == LargeMode::TimerWin;
-    const bool otherClock = (mode == LargeMode::TimerWin) != (mode_ == LargeMode::TimerWin);
     mode_ = mode;
-    const Reading r = read();
-    if (otherClock)
-        colonSecond_ = colonSecond(r); // the colons' next tick comes at the next second of the other clock
-    refreshAt(r);                      // the new read-out shows at once, not at the next boundary
+    changed(); // the new read-out shows at once, not at the next boundary
     return openDialog;
+}
+
+void LargeFace::changed() {
+    const Reading r = read();
+    followColonClock(r);
+    refreshAt(r);
+}
+
+void LargeFace::startOrResume() {
+    if (mode_ == LargeMode::Crono && !stopwatch_.CronoAttivo()) {
+        stopwatch_.start();
+        Cursori_ = true;
+        if (tracing()) // the moment the count was zero, for the benchmark's reading of the shown hundredths
+            traceEvent("crono-start", QString::number(clock_.uptimeNs() - stopwatch_.elapsedNs()));
+    }
+    if (mode_ == LargeMode::Rovescia && countdown_.paused()) {
+        countdown_.resume();
+        if (tracing() && countdown_.running())
+            traceEvent("countdown", QString::number(clock_.epochNs() + countdown_.remainingNs()));
+    }
+    changed();
+}
+
+void LargeFace::toggleLap() {
+    // The hold keeps the time of the press itself, not that of the last refresh before it.
+    if (mode_ == LargeMode::Crono && !stopwatch_.CronoLap())
+        cronoReadOut();
+    stopwatch_.lap();
+    changed();
+}
+
+void LargeFace::stopOrPause() {
+    if (mode_ == LargeMode::Crono && stopwatch_.CronoAttivo()) {
+        stopwatch_.stop();
+        Cursori_ = false;
+    }
+    if (mode_ == LargeMode::Rovescia)
+        countdown_.pause();
+    changed();
+}
+
+void LargeFace::resetStopwatch() {
+    stopwatch_.reset();
+    changed();
+}
+
+void LargeFace::cancelCountdown() {
+    countdown_.cancel();
+    changed();
+}
+
+void LargeFace::startCountdown(std::int64_t seconds) {
+    countdown_.start(seconds, [this] { endCountdown(); });
+    if (tracing()) // its deadline on the wall clock, for the benchmark's delay of the end action
+        traceEvent("countdown", QString::number(clock_.epochNs() + countdown_.remainingNs()));
+    changed();
+}
+
+void LargeFace::endCountdown() {
+    traceEvent("countdown-end");
+    // Read once: a value rewritten meanwhile cannot give two actions, or none.
+    const QString action = store_.read(keys::QuandoZero);
+    if (action == u"Arresta")
+        power_.powerOff();
+    else if (action == u"Riavvia")
+        power_.reboot();
+    else if (action == u"Messaggio" && showMessage_)
+        showMessage_(store_.read(keys::ContoMessaggio));
+}
+
+WakeSchedule LargeFace::uptimeWakes() const {
+    if (mode_ == LargeMode::TimerWin)
+        return {kSecondNs, 0};
+    if (mode_ == LargeMode::Crono && stopwatch_.CronoAttivo() && !stopwatch_.CronoLap())
+        return {kHundredthNs, stopwatch_.phaseNs(kHundredthNs)};
+    return {};
+}
+
+WakeSchedule LargeFace::countdownWakes() const {
+    if (!countdown_.running())
+        return {};
+    return {kSecondNs, countdown_.secondPhaseNs()};
 }
 
 // The refresh cycle: every step on every call, in this order; a step whose mode is not chosen does nothing.
 void LargeFace::refreshAt(const Reading& r) {
-    const QDateTime& now = r.now;
-    refreshedSecond_ = now.toSecsSinceEpoch();
+    refreshedSecond_ = r.epochSecond();
     view_.lbl_Allarme = readsAsOne(store_.read(keys::Allarme));
     if (mode_ == LargeMode::Crono && !stopwatch_.CronoLap())
         cronoReadOut();
     view_.lbl_Crono = stopwatch_.CronoAttivo();
     view_.Label2 = stopwatch_.CronoLap();
     if (mode_ == LargeMode::Rovescia)
-        rovesciaReadOut(now);
+        rovesciaReadOut(r.now());
     // The countdown is over before its action runs, so that it runs once and "COUNT DOWN" goes in this same cycle.
     countdown_.tick();
     view_.cdstop = countdown_.paused();
     view_.lbl_Rovescia = countdown_.RovesciaAttivo();
     if (mode_ == LargeMode::OraCorr)
-        oraCorrReadOut(now);
+        oraCorrReadOut(r.now());
     if (mode_ == LargeMode::TimerWin)
         timerWinReadOut(r);
     if (mode_ == LargeMode::Millennio)
-        millennioReadOut(now);
+        millennioReadOut(r.now());
 }
 
 void LargeFace::showDateLabels(const QDateTime& now) {
@@ -241,7 +365,7 @@ void LargeFace::oraCorrReadOut(const QDateTime& now) {
 }
 
 void LargeFace::timerWinReadOut(const Reading& r) {
-    showDateLabels(r.now);
+    showDateLabels(r.now());
     const std::int64_t s = std::int64_t(r.uptimeMs / 1000);
     renderHms(s / 3600, s % 3600 / 60, s % 60);
 }

@@ -11,10 +11,13 @@
 #include <QTime>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace qx {
 
 class Clock;
+class PowerService;
 class SettingsStore;
 
 // Days from 1 September 1999 to the first day of the given month; 0 for the months the table does not name.
@@ -65,9 +68,20 @@ struct ToolButtonState {
     bool operator==(const ToolButtonState&) const = default;
 };
 
+// When one of the window's timers is to wake: at phaseNs + k·periodNs of its clock, or not at all (period 0).
+struct WakeSchedule {
+    std::int64_t periodNs = 0;
+    std::int64_t phaseNs = 0;
+    bool operator==(const WakeSchedule&) const = default;
+};
+
 class LargeFace {
 public:
-    LargeFace(const Clock& clock, const SettingsStore& store, QLocale locale = QLocale::system());
+    // What the end of a countdown asks for beyond the face: a shut-down or restart through `power`, or the stored
+    // message, which `showMessage` puts before the user without waiting for them.
+    using MessageBox = std::function<void(const QString& message)>;
+    LargeFace(const Clock& clock, const SettingsStore& store, PowerService& power, MessageBox showMessage,
+              QLocale locale = QLocale::system());
 
     const LargeFaceView& view() const { return view_; }
     // Buttons 1 to 12 of the toolbar at indexes 0 to 11.
@@ -79,8 +93,9 @@ public:
     std::int64_t refreshedSecond() const { return refreshedSecond_; }
 
     // A wake-up of the window: the colon tick when a new second has begun and the colon timer is on, then the
-    // refresh cycle. The colons keep the seconds of the clock the read-out follows: the uptime's in the run-time mode,
-    // the wall clock's otherwise, so that they change together with the digits. The clocks are read once.
+    // refresh cycle. The colons keep the seconds of the read-out on show, so that they change together with its
+    // digits: the uptime's in the run-time mode, the running stopwatch's or countdown's in their modes (not under the
+    // lap hold or a pause, when the digits stand still), the wall clock's otherwise. The clocks are read once.
     void wake();
     // The refresh cycle alone, reading the clocks once.
     void refresh();
@@ -90,30 +105,60 @@ public:
     // Choosing an item of the mode menu. Returns true when the countdown dialog is to be opened.
     bool selectMode(LargeMode mode);
 
+    // Toolbar buttons 2 to 5, each acting only in the mode and state that the buttons' table enables it for, and
+    // showing its effect at once. 2 starts the stopwatch in the stopwatch mode (its colons then blink) and resumes a
+    // paused countdown in the countdown mode; 3 holds the stopwatch's digits at the time of the press, or shows the
+    // count again; 4 stops the stopwatch, or pauses a running countdown, in their modes; 5 sets a stopped stopwatch
+    // back to zero.
+    void startOrResume();
+    void toggleLap();
+    void stopOrPause();
+    void resetStopwatch();
+    // Button 6, once the user has said yes: ends an active countdown without its end action.
+    void cancelCountdown();
+    // Starts a countdown of `seconds` from now, as the countdown dialog asks; at its end the action stored under
+    // "Quando zero" runs, once. A countdown of 0 seconds ends at once.
+    void startCountdown(std::int64_t seconds);
+
     // The stopwatch and the countdown go on whatever mode is shown; the refresh reads them, and ends the countdown.
-    Stopwatch& stopwatch() { return stopwatch_; }
     const Stopwatch& stopwatch() const { return stopwatch_; }
-    Countdown& countdown() { return countdown_; }
     const Countdown& countdown() const { return countdown_; }
 
     // A face switch or exit would interrupt the stopwatch or a countdown, so it must be confirmed.
     bool busy() const { return stopwatch_.CronoAttivo() || countdown_.RovesciaAttivo(); }
-    // Only a running stopwatch on show changes faster than once a second.
-    bool wantsFastRefresh() const {
-        return mode_ == LargeMode::Crono && stopwatch_.CronoAttivo() && !stopwatch_.CronoLap();
-    }
+
+    // Besides the wall clock's seconds, the face wakes on the uptime: at its seconds in the run-time mode, and at
+    // each hundredth of a running stopwatch on show (not under the lap hold); otherwise not.
+    WakeSchedule uptimeWakes() const;
+    // While a countdown runs, in every mode: at each second of it, down to its deadline.
+    WakeSchedule countdownWakes() const;
 
     // The last face or exit action requested from the toolbar: "Analogico", "Digitale", "Mini" or "Esci".
     const QString& Fai() const { return Fai_; }
     void setFai(const QString& action) { Fai_ = action; }
 
 private:
+    // One reading of the clocks. The local date and time is worked out only when a read-out asks for it: a running
+    // stopwatch, woken a hundred times a second, shows none of it.
     struct Reading {
-        QDateTime now; // local date and time
+        const Clock* clock;
+        std::int64_t epochNs;
         std::uint64_t uptimeMs;
+        mutable std::optional<QDateTime> local;
+        const QDateTime& now() const;
+        std::int64_t epochSecond() const;
     };
+    // Whose seconds the colons keep: those of the read-out on show.
+    enum class ColonClock { Wall, Uptime, Stopwatch, Countdown };
     Reading read() const;
+    ColonClock colonClock() const;
     std::int64_t colonSecond(const Reading& r) const;
+    // After a change of mode or of what runs: the colons' next tick comes at the next second of the clock they now
+    // keep, not at once.
+    void followColonClock(const Reading& r);
+    // Brings the colons and the read-out up to date after an operation.
+    void changed();
+    void endCountdown();
     void refreshAt(const Reading& r);
     void showDateLabels(const QDateTime& now);
     void hideDateLabels();
@@ -127,6 +172,8 @@ private:
 
     const Clock& clock_;
     const SettingsStore& store_;
+    PowerService& power_;
+    MessageBox showMessage_;
     QLocale locale_;
     LargeFaceView view_;
     std::array<ToolButtonState, 12> buttons_;
@@ -134,6 +181,7 @@ private:
     bool qmilEnabled_ = true;
     bool Cursori_ = true;
     std::int64_t refreshedSecond_ = 0;
+    ColonClock colonClock_ = ColonClock::Wall;
     std::int64_t colonSecond_ = 0;
     QDate labelsDate_; // the date the label texts were made for
     Stopwatch stopwatch_;

@@ -26,8 +26,8 @@ QSize LcdPainter::extent(DigitSize size) {
 }
 
 QColor LcdPainter::ink() {
-    // The ink of the digit pictures (#1f2619 at 90 %), so that colons, marks and words read as the same crystal.
-    return QColor(0x1f, 0x26, 0x19, 230);
+    // Black, as the marks, colon bars and words of the display are: only the digit pictures have their own ink.
+    return Qt::black;
 }
 
 void LcdPainter::digit(QPainter& p, QPoint topLeft, QChar digit, DigitSize size) const {

@@ -10,6 +10,11 @@ namespace qx {
 namespace {
 constexpr std::int64_t kSecondNs = 1'000'000'000;
 constexpr std::int64_t kHundredthNs = 10'000'000;
+
+std::int64_t modulo(std::int64_t value, std::int64_t period) {
+    const std::int64_t m = value % period;
+    return m < 0 ? m + period : m;
+}
 } // namespace
 
 Stopwatch::Stopwatch(const Clock& clock) : clock_(clock) {}
@@ -45,8 +50,9 @@ std::int64_t Stopwatch::elapsedCs() const {
     return elapsedNs() / kHundredthNs;
 }
 
-std::int64_t Stopwatch::nsToNextHundredth() const {
-    return kHundredthNs - elapsedNs() % kHundredthNs;
+std::int64_t Stopwatch::phaseNs(std::int64_t periodNs) const {
+    // The count is zero at started_ - banked_, so it passes a multiple of the period wherever that moment does.
+    return modulo(started_ - banked_, periodNs);
 }
 
 Countdown::Countdown(const Clock& clock) : clock_(clock) {}
@@ -101,10 +107,8 @@ std::int64_t Countdown::Contatore_r() const {
     return (remainingNs() + kSecondNs - 1) / kSecondNs;
 }
 
-std::int64_t Countdown::nsToNextSecond() const {
-    const std::int64_t left = remainingNs();
-    const std::int64_t into = left % kSecondNs;
-    return into == 0 ? (left == 0 ? 0 : kSecondNs) : into;
+std::int64_t Countdown::secondPhaseNs() const {
+    return modulo(deadline_, kSecondNs);
 }
 
 } // namespace qx

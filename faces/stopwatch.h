@@ -23,12 +23,12 @@ public:
     bool CronoLap() const { return lap_; }
     // Hundredths of a second counted so far.
     std::int64_t elapsedCs() const;
-    // Nanoseconds from now to the next hundredth of the count, while running.
-    std::int64_t nsToNextHundredth() const;
+    std::int64_t elapsedNs() const;
+    // Where, modulo periodNs of the monotonic clock, the running count passes a multiple of periodNs: a timer with
+    // this phase wakes as the hundredths (or the seconds) turn over.
+    std::int64_t phaseNs(std::int64_t periodNs) const;
 
 private:
-    std::int64_t elapsedNs() const;
-
     const Clock& clock_;
     bool running_ = false;
     bool lap_ = false;
@@ -55,12 +55,12 @@ public:
     bool paused() const { return active_ && !running_; }
     // Contatore_r: the whole seconds left, rounded up; 0 when none is active.
     std::int64_t Contatore_r() const;
-    // Nanoseconds from now to the next change of the shown seconds (or the end), while running.
-    std::int64_t nsToNextSecond() const;
+    std::int64_t remainingNs() const;
+    // Where, modulo a second of the monotonic clock, the deadline falls: a timer with this phase wakes as the
+    // seconds left turn over, and at the deadline itself.
+    std::int64_t secondPhaseNs() const;
 
 private:
-    std::int64_t remainingNs() const;
-
     const Clock& clock_;
     bool active_ = false;
     bool running_ = false;

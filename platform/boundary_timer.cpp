@@ -60,11 +60,14 @@ void BoundaryTimer::setTimeSource(TimeSource source) {
 }
 
 std::int64_t BoundaryTimer::nowNs() const {
-    return source_ == TimeSource::Uptime ? clock_.uptimeNs() : clock_.epochNs();
+    return (source_ == TimeSource::Uptime ? clock_.uptimeNs() : clock_.epochNs()) - phaseNs_;
 }
 
-void BoundaryTimer::start(std::int64_t periodNs) {
+void BoundaryTimer::start(std::int64_t periodNs, std::int64_t phaseNs) {
     periodNs_ = periodNs > 0 ? periodNs : 1'000'000;
+    phaseNs_ = phaseNs % periodNs_;
+    if (phaseNs_ < 0)
+        phaseNs_ += periodNs_;
     if (!inTick_)
         armNext(); // inside a tick, wake() arms the new period when the handler returns
 }
@@ -121,6 +124,7 @@ void BoundaryTimer::wake() {
         return;
     }
     const TimeSource source = source_;
+    const std::int64_t phase = phaseNs_;
     {
         QPointer<BoundaryTimer> self(this);
         TickGate::Hold hold(gate_);
@@ -132,6 +136,10 @@ void BoundaryTimer::wake() {
     }
     if (periodNs_ <= 0 || source_ != source)
         return; // stopped by the handler, or already armed afresh on the other clock
+    if (phaseNs_ != phase) {
+        armNext(); // `now` was read against the old boundaries
+        return;
+    }
     const std::int64_t after = nowNs();
     armAt(nextTickAt(now, after, periodNs_), after);
 }

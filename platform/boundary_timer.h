@@ -13,10 +13,11 @@ class QTimer;
 
 namespace qx {
 
-// Nanoseconds from nowNs to the next multiple of periodNs since the epoch; a moment exactly on a boundary waits a
-// whole period, so a tick that lands on its boundary never fires twice for it.
-constexpr std::int64_t nsToNextBoundary(std::int64_t nowNs, std::int64_t periodNs) {
-    std::int64_t into = nowNs % periodNs;
+// Nanoseconds from nowNs to the next boundary phaseNs + k·periodNs of the clock (the multiples of the period since the
+// clock's zero, unless a phase moves them); a moment exactly on a boundary waits a whole period, so a tick that lands
+// on its boundary never fires twice for it.
+constexpr std::int64_t nsToNextBoundary(std::int64_t nowNs, std::int64_t periodNs, std::int64_t phaseNs = 0) {
+    std::int64_t into = (nowNs - phaseNs) % periodNs;
     if (into < 0)
         into += periodNs;
     return periodNs - into;
@@ -70,17 +71,20 @@ public:
     enum class TimeSource { Wall, Uptime };
     void setTimeSource(TimeSource source);
 
-    // Starts, or changes the period. A handler that changes it is followed, when it returns, from the moment its
+    // Starts, or changes the period and the phase: the boundaries are phaseNs + k·periodNs of the followed clock,
+    // so that a count that began between two multiples of the period (a stopwatch, a countdown's deadline) is
+    // followed as it turns over. A handler that changes the period is followed, when it returns, from the moment its
     // tick began: a handler that ran past the new period's boundary gets its next tick at once, as with an
-    // unchanged period.
-    void start(std::int64_t periodNs);
+    // unchanged period. A new phase waits for its next boundary from the moment the handler returned.
+    void start(std::int64_t periodNs, std::int64_t phaseNs = 0);
     void stop();
     bool isActive() const { return periodNs_ > 0; }
     std::int64_t periodNs() const { return periodNs_; }
+    std::int64_t phaseNs() const { return phaseNs_; } // within [0, periodNs)
     bool usesKernelTimer() const { return fd_ >= 0; }
 
     // The moment, on the followed clock, the next wake-up is for (0 when stopped).
-    std::int64_t nextExpiryNs() const { return isActive() ? targetNs_ : 0; }
+    std::int64_t nextExpiryNs() const { return isActive() ? targetNs_ + phaseNs_ : 0; }
     // What an expiry runs: ticks if the boundary has come, otherwise re-arms. The timer calls it itself; a test
     // whose clock is faked calls it after moving the clock to nextExpiryNs(), or after setting the clock.
     void wake();
@@ -93,6 +97,8 @@ private:
     void armNext();
     void disarm();
     void onKernelExpiry();
+    // The followed clock's reading less the phase: the timer counts in a time whose boundaries are the multiples
+    // of the period.
     std::int64_t nowNs() const;
 
     const Clock& clock_;
@@ -102,7 +108,8 @@ private:
     QSocketNotifier* notifier_ = nullptr;
     QTimer* fallback_ = nullptr; // only without a kernel timer
     std::int64_t periodNs_ = 0;
-    std::int64_t targetNs_ = 0;
+    std::int64_t phaseNs_ = 0;
+    std::int64_t targetNs_ = 0; // less the phase, as nowNs()
     bool inTick_ = false;
 };
 

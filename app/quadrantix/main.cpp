@@ -8,6 +8,7 @@
 #include "faces/orologio.h"
 #include "platform/clock.h"
 #include "platform/environment.h"
+#include "platform/power/power_service.h"
 #include "platform/sound/sound_service.h"
 #include "platform/trace.h"
 
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     qx::SettingsStore store;
     qx::FaceManager faces;
     const std::unique_ptr<qx::SoundService> sound = qx::makeSdlSoundService();
+    const std::unique_ptr<qx::PowerService> power = qx::makeLogindPowerService();
     const QString folder = QCoreApplication::applicationDirPath();
     faces.setFactory(qx::FaceKind::Analogico, [&] {
         auto* orologio = new qx::Orologio(clock, store, faces, *sound, folder);
@@ -46,7 +48,7 @@ int main(int argc, char** argv) {
             std::make_unique<qx::TimeEvents>(clock, store, *sound, *orologio->BB_Suono(), std::move(windows), folder));
         return orologio;
     });
-    faces.setFactory(qx::FaceKind::Quadrantix, [&] { return new qx::Digitale(clock, store, faces); });
+    faces.setFactory(qx::FaceKind::Quadrantix, [&] { return new qx::Digitale(clock, store, faces, *power); });
     qx::startUp(faces, store);
     qx::traceEvent("started");
     const int status = app.exec();

@@ -165,7 +165,10 @@ def run_scenario(build_dir, scenario, duration=None, settle=None):
             time.sleep(settle)  # let start-up work and the actions' effects die down before measuring
 
             app_before, x_before = sample(app.pid), sample(s.xvfb.pid)
-            time.sleep(duration)  # the measuring window itself
+            if scenario.driver:  # the measuring window itself
+                scenario.driver(s, app, window, duration)
+            else:
+                time.sleep(duration)
             app_after, x_after = sample(app.pid), sample(s.xvfb.pid)
             if not app.alive():
                 raise HarnessError(f"{scenario.program} ended during the measurement (exit {app.returncode})")
@@ -186,6 +189,8 @@ def run_scenario(build_dir, scenario, duration=None, settle=None):
                     result.notes.append("no interlude in the trace")
             if not result.seconds:
                 result.notes.append("no 'shown' trace lines")
+            if scenario.analyse:
+                result.notes += scenario.analyse(read_trace(app.trace_path), app_before.wall_ns, app_after.wall_ns)
     except (HarnessError, TimeoutError, OSError) as error:
         result.error = str(error).splitlines()[0]
     return result

@@ -2,6 +2,8 @@
 
 from dataclasses import dataclass, field
 
+from . import large_face
+
 
 @dataclass(frozen=True)
 class Scenario:
@@ -17,6 +19,10 @@ class Scenario:
     settle: float = 3.0  # seconds between the actions and the start of the measurement
     window_name: str | None = None  # regex for the window to wait for; None: any window of the process
     interlude: bool = False  # the screensaver runs an interlude in the window: report its start and its frames
+    # (session, app, window, duration): drives the program during the measuring window instead of leaving it be.
+    driver: object = None
+    # (trace lines, start ns, end ns of the window) -> further lines for the report.
+    analyse: object = None
 
 
 # "Big Ben" marks the store as initialised; without it the first run would rewrite "Avvio" to its default.
@@ -55,6 +61,11 @@ SAVER_SCENARIOS = [Scenario(f"screensaver {face}, idle", "quadrasogno", settings
     Scenario(f"screensaver {face}, interlude", "quadrasogno", settings=saver_settings(face),
              env=faked("2026-12-09 12:00:28"), duration=14, settle=1, interlude=True) for face in SAVER_FACES]
 
+# Start the stopwatch (button 2) once its mode is chosen.
+START_STOPWATCH = (["mousemove", "--sync", "--window", "{window}", "82", "28"], ["click", "1"])
+# A countdown of ten minutes from the dialog, with its default end action.
+TEN_MINUTE_COUNTDOWN = (["sleep", "0.5"], ["type", "--delay", "20", "00:10:00"], ["key", "Return"])
+
 SCENARIOS = [
     Scenario("analog face", "quadrantix", settings=ANALOG),
     Scenario("large digital face, no mode", "quadrantix", settings=LARGE),
@@ -63,6 +74,14 @@ SCENARIOS = [
     Scenario("large digital face, millennium (year 2000)", "quadrantix", settings=LARGE, env=YEAR_2000,
              actions=large_face_mode("q")),
     *SAVER_SCENARIOS,
+    Scenario("large digital face, running stopwatch", "quadrantix", settings=LARGE,
+             actions=large_face_mode("c") + (["key", "Return"],) + START_STOPWATCH, duration=60.0,
+             analyse=large_face.stopwatch_notes),
+    Scenario("large digital face, running countdown", "quadrantix", settings=LARGE,
+             actions=large_face_mode("c") + (["key", "c"], ["key", "Return"]) + TEN_MINUTE_COUNTDOWN,
+             analyse=large_face.running_countdown_notes),
+    Scenario("large digital face, countdowns ending", "quadrantix", settings=LARGE, duration=30.0,
+             driver=large_face.repeat_countdowns, analyse=large_face.countdown_notes),
 ]
 
 # The harness's own yardsticks (bench/run --probe): a window that repaints once a second, and one driven by a 1 ms

@@ -7,7 +7,7 @@ from pathlib import Path
 SOURCE = Path(__file__).resolve().parents[2]
 sys.dont_write_bytecode = True  # keep the source tree clean of __pycache__
 sys.path.insert(0, str(SOURCE / "bench"))
-from harness import e2e, measure, scenarios  # noqa: E402  (bench/harness)
+from harness import e2e, large_face, measure, scenarios  # noqa: E402  (bench/harness)
 
 BILLION = 1_000_000_000
 
@@ -39,6 +39,36 @@ class ShownSecondsTest(unittest.TestCase):
         self.assertIn("analog face", table)
         self.assertIn("skipped: bin/quadrantix not built yet", table)
         self.assertIn("FAILED: quadrantix ended", table)
+
+
+class LargeFaceFiguresTest(unittest.TestCase):
+    """The large face's stopwatch and countdown figures, read from made-up trace lines."""
+
+    def test_stopwatch_readings_their_rate_gaps_and_offset_from_the_monotonic_clock(self):
+        zero = 5 * BILLION
+        lines = [e2e.TraceLine(100, "crono-start", (str(zero),))]
+        for cs in (1, 2, 3, 5, 6):  # 4 is never shown
+            late = 300_000 if cs != 5 else 12_000_000  # 5 reaches the screen late, when 6 has already begun
+            lines.append(e2e.TraceLine(BILLION + cs, "crono", (f"000000{cs:02d}", str(zero + cs * 10_000_000 + late))))
+        lines.append(e2e.TraceLine(3 * BILLION, "crono", ("00000007", str(zero + 70_300_000))))  # after the window
+        f = large_face.stopwatch_figures(lines, BILLION, 2 * BILLION)
+        self.assertEqual(f.readings, 5)
+        self.assertAlmostEqual(f.per_second, 5.0)
+        self.assertEqual(f.skipped, 1)
+        self.assertEqual([round(lag, 1) for lag in f.lags_ms], [0.3, 0.3, 0.3, 12.0, 0.3])
+        self.assertAlmostEqual(f.last_ms, -0.3)
+        self.assertEqual(large_face.stopwatch_figures(lines[1:], BILLION, 2 * BILLION).readings, 0, "no start")
+
+    def test_countdown_end_delays_pair_each_end_with_its_deadline(self):
+        lines = [
+            e2e.TraceLine(BILLION, "countdown", (str(3 * BILLION),)),
+            e2e.TraceLine(2 * BILLION, "countdown", (str(4 * BILLION),)),  # resumed: a new deadline
+            e2e.TraceLine(4 * BILLION + 1_500_000, "countdown-end", ()),
+            e2e.TraceLine(5 * BILLION, "countdown-end", ()),  # no deadline of its own
+            e2e.TraceLine(6 * BILLION, "countdown", (str(7 * BILLION),)),
+            e2e.TraceLine(7 * BILLION + 250_000, "countdown-end", ()),
+        ]
+        self.assertEqual(large_face.countdown_end_delays_ms(lines), [1.5, 0.25])
 
 
 class ProbeMeasurementTest(unittest.TestCase):

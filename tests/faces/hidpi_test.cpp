@@ -5,6 +5,7 @@
 #include "faces/digitale.h"
 #include "faces/orologio.h"
 #include "platform/random.h"
+#include "platform/power/fake_power_service.h"
 #include "platform/sound/fake_sound_service.h"
 #include "saver/hidden_pointer.h"
 #include "saver/saver_window.h"
@@ -55,7 +56,7 @@ protected:
     HiDpiTest() : store(file(QStringLiteral("q.ini"))) {
         faces.setFactory(FaceKind::Analogico,
                          [this] { return new Orologio(clock, store, faces, sound, QStringLiteral("/q")); });
-        faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces); });
+        faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces, power); });
     }
     ~HiDpiTest() override {
         for (const FaceKind kind : {FaceKind::Analogico, FaceKind::Quadrantix})
@@ -64,6 +65,7 @@ protected:
     test::FakeClock clock;
     SettingsStore store;
     FakeSoundService sound;
+    FakePowerService power;
     FaceManager faces;
 };
 

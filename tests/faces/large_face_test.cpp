@@ -1,6 +1,8 @@
 // The large digital face's logic: cells, marks, labels, indicators, buttons and colons, mode by mode, tick by tick.
 #include "core/settings_store.h"
 #include "faces/large_face.h"
+#include "platform/boundary_timer.h"
+#include "platform/power/fake_power_service.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/temp_dir.h"
 
@@ -43,13 +45,24 @@ QList<bool> enabled(const LargeFace& face, int first, int last) {
 class LargeFaceTest : public test::TempDirTest {
 protected:
     LargeFaceTest() : store(file(QStringLiteral("q.ini"))) {}
+    // A face showing its stopwatch, started.
+    LargeFace& openRunningStopwatch() {
+        LargeFace& f = open();
+        f.selectMode(LargeMode::Crono);
+        f.startOrResume();
+        return f;
+    }
     LargeFace& open() {
-        face = std::make_unique<LargeFace>(clock, store, QLocale(QLocale::Italian, QLocale::Italy));
+        face = std::make_unique<LargeFace>(
+            clock, store, power, [this](const QString& message) { messages << message; },
+            QLocale(QLocale::Italian, QLocale::Italy));
         return *face;
     }
 
     test::FakeClock clock;
     SettingsStore store;
+    FakePowerService power;
+    QStringList messages; // the end messages the face asked to show
     std::unique_ptr<LargeFace> face;
 };
 
@@ -324,56 +337,325 @@ TEST_F(LargeFaceTest, RunTimeSplitsTheUptimeIntoHoursMinutesSeconds) {
     }
 }
 
-TEST_F(LargeFaceTest, StopwatchAndCountdownStateDriveTheirReadOutsAndIndicators) {
-    LargeFace& f = open();
-    f.selectMode(LargeMode::OraCorr);
-    f.stopwatch().start();
-    f.refresh();
-    EXPECT_TRUE(f.view().lbl_Crono) << "CRONO shows in every mode while the stopwatch runs";
-    EXPECT_TRUE(f.busy());
-    EXPECT_FALSE(f.wantsFastRefresh()) << "the running stopwatch is not on show";
-    f.selectMode(LargeMode::Crono);
-    EXPECT_TRUE(f.wantsFastRefresh());
+// --- the stopwatch ----------------------------------------------------------------------------------------------
 
-    clock.advanceMs((59 * 60 + 59) * 1000 + 990);
+TEST_F(LargeFaceTest, StopwatchShowsWhatTheMonotonicClockSaysPassedWhileItRan) {
+    LargeFace& f = open();
+    f.selectMode(LargeMode::Crono);
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00000000"));
+    EXPECT_FALSE(f.view().annolbl.visible || f.view().giorno_sett.visible || f.view().datalbl.visible);
+    f.startOrResume();
+    EXPECT_TRUE(f.view().lbl_Crono) << "CRONO at once";
+    EXPECT_TRUE(f.busy());
+    clock.advanceMs(12'340);
+    f.stopOrPause();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00001234")) << "12.34 s: 00 00 12 in the large cells, 34 in the small";
+    EXPECT_FALSE(f.view().lbl_Crono);
+    EXPECT_FALSE(f.busy());
+
+    clock.advanceMs(5'000);
+    f.stopOrPause(); // stop while stopped
+    f.refresh();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00001234")) << "nothing counts while stopped";
+    f.startOrResume();
+    clock.advanceMs((59 * 60 + 47) * 1000 + 650); // 59 min 59.99 s in all
+    f.startOrResume();                            // start while running does not begin the run again
     f.refresh();
     EXPECT_EQ(shown(f.view()), QStringLiteral("00595999"));
     clock.advanceMs(10);
     f.refresh();
-    EXPECT_EQ(shown(f.view()), QStringLiteral("01000000")) << "59 min 60.00 s carries into the hour";
-    EXPECT_FALSE(f.view().annolbl.visible);
-    f.stopwatch().lap();
-    clock.advanceMs(12340);
-    f.refresh();
-    EXPECT_EQ(shown(f.view()), QStringLiteral("01000000")) << "the lap hold keeps the last time";
-    EXPECT_TRUE(f.view().Label2) << "LAP";
-    EXPECT_FALSE(f.wantsFastRefresh());
-    f.stopwatch().lap();
-    f.refresh();
-    EXPECT_EQ(shown(f.view()), QStringLiteral("01001234")) << "released, the count went on underneath";
+    EXPECT_EQ(shown(f.view()), QStringLiteral("01000000")) << "the next hundredth carries into the hour";
 
-    int ends = 0;
-    f.stopwatch().stop();
+    // Late refreshes lose nothing: the count is read from the clock whenever it is drawn.
+    clock.advanceMs(99 * 3600'000 + 7);
+    f.refresh();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00000000")) << "100 hours: the hour cells roll over like an odometer";
+    clock.advanceMs(61'230);
+    f.refresh();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00010123"));
+}
+
+TEST_F(LargeFaceTest, LapHoldFreezesOnlyTheDigitsAndItsReleaseShowsTheCountAtOnce) {
+    LargeFace& f = openRunningStopwatch();
+    clock.advanceMs(5'120);
+    f.refresh();
+    f.toggleLap();
+    EXPECT_TRUE(f.view().Label2) << "LAP";
+    EXPECT_TRUE(f.view().lbl_Crono) << "CRONO stays";
+    clock.advanceMs(3'000);
+    f.refresh();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00000512")) << "the digits keep the lap time";
+    f.toggleLap();
+    EXPECT_FALSE(f.view().Label2);
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00000812")) << "released: the count went on underneath";
+
+    // Whole minutes under the hold are kept too, not all but one.
+    f.toggleLap();
+    clock.advanceMs(4 * 60'000);
+    f.refresh();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00000812"));
+    f.toggleLap();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00040812"));
+}
+
+TEST_F(LargeFaceTest, ResetActsOnlyOnAStoppedStopwatchAndLeavesTheLapHold) {
+    LargeFace& f = openRunningStopwatch();
+    clock.advanceMs(2'500);
+    f.resetStopwatch();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00000250")) << "a running stopwatch is not reset";
+    f.stopOrPause();
+    f.resetStopwatch();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00000000")) << "stopped: back to zero at once";
+
+    f.startOrResume();
+    clock.advanceMs(1'700);
+    f.toggleLap(); // holds the time of the press, whenever the display was last drawn
+    f.stopOrPause();
+    f.resetStopwatch();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00000170")) << "under the lap hold the frozen time stays";
+    EXPECT_TRUE(f.view().Label2) << "the reset leaves the lap hold as it is";
+    f.toggleLap();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00000000")) << "released: the reset count";
+}
+
+TEST_F(LargeFaceTest, SwitchingModesForMinutesLosesNothingAndLapStaysShown) {
+    LargeFace& f = openRunningStopwatch();
+    clock.advanceMs(1'230);
+    f.toggleLap();
+    for (const LargeMode away : {LargeMode::OraCorr, LargeMode::TimerWin, LargeMode::Rovescia, LargeMode::Crono}) {
+        f.selectMode(away);
+        EXPECT_TRUE(f.view().Label2) << "LAP stays shown in mode " << int(away);
+        EXPECT_TRUE(f.view().lbl_Crono) << "CRONO stays shown in mode " << int(away);
+        for (int s = 0; s < 100; ++s) { // the face's seconds go by, none of them drawing the stopwatch
+            clock.advanceMs(1'000);
+            f.wake();
+        }
+    }
+    f.toggleLap();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00064123")) << "400 s on, as if the stopwatch had been shown throughout";
+    f.selectMode(LargeMode::OraCorr);
+    clock.advanceMs(3 * 60'000 + 10);
+    f.selectMode(LargeMode::Crono);
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00094124"));
+}
+
+TEST_F(LargeFaceTest, ButtonsActOnlyInTheModesThatEnableThem) {
+    LargeFace& f = open();
+    f.selectMode(LargeMode::OraCorr);
+    f.startOrResume();
+    EXPECT_FALSE(f.stopwatch().CronoAttivo()) << "start needs the stopwatch mode";
+    f.selectMode(LargeMode::Crono);
+    f.startOrResume();
+    f.selectMode(LargeMode::OraCorr);
+    f.stopOrPause();
+    EXPECT_TRUE(f.stopwatch().CronoAttivo()) << "stop needs the stopwatch mode";
+
+    f.startCountdown(60);
+    f.selectMode(LargeMode::Crono);
+    f.stopOrPause();
+    EXPECT_TRUE(f.countdown().running()) << "pause needs the countdown mode";
+    EXPECT_FALSE(f.stopwatch().CronoAttivo()) << "the stopwatch's stop did";
     f.selectMode(LargeMode::Rovescia);
-    f.countdown().start(3660, [&] {
-        ++ends;
-        EXPECT_FALSE(f.countdown().RovesciaAttivo()) << "the countdown is over before its action runs";
-    });
-    f.refresh();
-    EXPECT_EQ(shown(f.view()), QStringLiteral("010100  "));
+    f.stopOrPause();
+    f.selectMode(LargeMode::OraCorr);
+    f.startOrResume();
+    EXPECT_TRUE(f.countdown().paused()) << "resume needs the countdown mode";
+    EXPECT_FALSE(f.stopwatch().CronoAttivo());
+}
+
+TEST_F(LargeFaceTest, ColonsBlinkOnTheRunningStopwatchsSecondsAndStopWithIt) {
+    clock.setLocal(2026, 12, 9, 12, 0, 0, 600); // the wall clock's seconds fall elsewhere
+    LargeFace& f = open();
+    f.selectMode(LargeMode::Crono);
+    EXPECT_FALSE(f.colonTimerOn());
+    const LargeFaceView& v = f.view();
+    f.startOrResume();
+    EXPECT_TRUE(f.colonTimerOn()) << "the start switches the colon timer on";
+    QList<bool> turns;
+    for (const int ms : {300, 500, 199, 1, 700, 300}) { // 0.3, 0.8 (wall second), 0.999, 1.0, 1.7, 2.0
+        const bool before = v.CursoriUniti;
+        clock.advanceMs(ms);
+        f.wake();
+        turns << (v.CursoriUniti != before);
+    }
+    EXPECT_EQ(turns, (QList<bool>{false, false, false, true, false, true})) << "at 1 s and 2 s of the count only";
+    f.toggleLap(); // the digits stand still: the colons keep the wall clock's seconds meanwhile
+    turns.clear();
+    for (const int ms : {399, 1, 600}) { // wall 12:00:02.999, 03.000; count 3.0 s
+        const bool before = v.CursoriUniti;
+        clock.advanceMs(ms);
+        f.wake();
+        turns << (v.CursoriUniti != before);
+    }
+    EXPECT_EQ(turns, (QList<bool>{false, true, false})) << "under the lap hold, at the wall clock's second";
+    f.toggleLap();
+    f.selectMode(LargeMode::Crono);
+    EXPECT_FALSE(f.colonTimerOn()) << "choosing the mode again switches the colons off until the next start";
+    f.stopOrPause();
+    f.startOrResume();
+    EXPECT_TRUE(f.colonTimerOn());
+    f.stopOrPause();
+    EXPECT_FALSE(f.colonTimerOn()) << "the stop switches them off";
+    const bool stopped = v.CursoriUniti;
+    clock.advanceMs(3'000);
+    f.wake();
+    EXPECT_EQ(v.CursoriUniti, stopped);
+}
+
+TEST_F(LargeFaceTest, UptimeWakesFollowTheHundredthsOfARunningStopwatchOnShow) {
+    clock.setUptimeMs(5'000);
+    LargeFace& f = open();
+    EXPECT_EQ(f.uptimeWakes(), WakeSchedule{});
+    f.selectMode(LargeMode::TimerWin);
+    EXPECT_EQ(f.uptimeWakes(), (WakeSchedule{1'000'000'000, 0})) << "the uptime's own seconds";
+    f.selectMode(LargeMode::Crono);
+    EXPECT_EQ(f.uptimeWakes(), WakeSchedule{}) << "a stopped stopwatch changes nothing";
+    clock.advanceNs(3'456'789);
+    f.startOrResume();
+    EXPECT_EQ(f.uptimeWakes(), (WakeSchedule{10'000'000, 3'456'789})) << "where its hundredths turn over";
+    f.toggleLap();
+    EXPECT_EQ(f.uptimeWakes(), WakeSchedule{}) << "under the lap hold the digits stand still";
+    f.toggleLap();
+    EXPECT_EQ(f.uptimeWakes(), (WakeSchedule{10'000'000, 3'456'789}));
+    f.selectMode(LargeMode::OraCorr);
+    EXPECT_EQ(f.uptimeWakes(), WakeSchedule{}) << "not on show";
+    EXPECT_EQ(f.countdownWakes(), WakeSchedule{});
+}
+
+// --- the countdown ---------------------------------------------------------------------------------------------
+
+TEST_F(LargeFaceTest, CountdownShowsTheWholeSecondsLeftAsHoursMinutesSeconds) {
+    const struct {
+        const char* name;
+        std::int64_t seconds;
+        const char* shown;
+    } cases[] = {
+        {"3660 s", 3660, "010100  "},
+        {"59 s", 59, "000059  "},
+        {"the largest time the dialog takes", 359'999, "995959  "},
+        {"an hour less a second", 3599, "005959  "},
+    };
+    for (const auto& c : cases) {
+        LargeFace& f = open();
+        f.selectMode(LargeMode::Rovescia);
+        f.startCountdown(c.seconds);
+        EXPECT_EQ(shown(f.view()), QLatin1String(c.shown)) << c.name;
+        EXPECT_TRUE(f.view().annolbl.visible) << c.name << ": the date labels";
+        EXPECT_TRUE(f.view().lbl_Rovescia) << c.name;
+        clock.advanceMs(1);
+        f.refresh();
+        EXPECT_EQ(shown(f.view()), QLatin1String(c.shown)) << c.name << ": a second shows until it has fully passed";
+    }
+    LargeFace& f = open();
+    f.selectMode(LargeMode::Rovescia);
+    EXPECT_EQ(shown(f.view()), QStringLiteral("000000  ")) << "none active";
+}
+
+TEST_F(LargeFaceTest, PauseResumeAndCancel) {
+    store.write(keys::QuandoZero, QStringLiteral("Messaggio"));
+    LargeFace& f = open();
+    f.selectMode(LargeMode::Rovescia);
+    f.startCountdown(10);
+    clock.advanceMs(2'500);
+    f.stopOrPause();
+    EXPECT_TRUE(f.view().cdstop) << "STOP";
     EXPECT_TRUE(f.view().lbl_Rovescia);
-    EXPECT_FALSE(f.view().lbl_Crono);
-    f.countdown().pause();
-    f.refresh();
-    EXPECT_TRUE(f.view().cdstop) << "STOP while paused";
-    f.countdown().resume();
-    clock.advanceMs(3660 * 1000);
-    f.refresh();
-    f.refresh();
-    EXPECT_EQ(ends, 1);
-    EXPECT_FALSE(f.view().lbl_Rovescia) << "COUNT DOWN goes in the refresh that ends the countdown";
+    EXPECT_EQ(f.countdownWakes(), WakeSchedule{}) << "a paused countdown wakes nothing";
+    clock.advanceMs(60'000);
+    f.wake();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("000008  ")) << "7.5 s left, frozen";
+    clock.advanceMs(200);
+    f.startOrResume();
     EXPECT_FALSE(f.view().cdstop);
+    EXPECT_EQ(f.countdownWakes(), (WakeSchedule{1'000'000'000, 200'000'000})) << "the new deadline's seconds";
+    clock.advanceMs(7'499);
+    f.refresh();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("000001  "));
+    EXPECT_TRUE(messages.isEmpty());
+    clock.advanceMs(1);
+    f.refresh();
+    EXPECT_EQ(messages.size(), 1) << "the full 10 s counted, pause left out";
+
+    // Cancel, running or paused: no end action, and both words go.
+    f.startCountdown(30);
+    f.stopOrPause();
+    f.cancelCountdown();
+    EXPECT_FALSE(f.view().lbl_Rovescia || f.view().cdstop);
     EXPECT_EQ(shown(f.view()), QStringLiteral("000000  "));
+    EXPECT_FALSE(f.busy());
+    f.startOrResume();
+    EXPECT_FALSE(f.countdown().RovesciaAttivo()) << "nothing left to resume";
+    f.startCountdown(30);
+    f.cancelCountdown();
+    clock.advanceMs(60'000);
+    f.refresh();
+    EXPECT_EQ(messages.size(), 1) << "a cancelled countdown never ends with its action";
+}
+
+TEST_F(LargeFaceTest, TheEndActionIsTheStoredOneReadAtTheEndAndRunsOnce) {
+    const struct {
+        const char* name;
+        const char* quandoZero;
+        std::vector<QString> power;
+        QStringList messages;
+    } cases[] = {
+        {"shut down", "Arresta", {QStringLiteral("PowerOff")}, {}},
+        {"restart", "Riavvia", {QStringLiteral("Reboot")}, {}},
+        {"message", "Messaggio", {}, {QStringLiteral("Fine <b>del</b> tè")}},
+        {"none chosen", "", {}, {}},
+        {"compared with case", "arresta", {}, {}},
+        {"compared exactly", "Arresta ", {}, {}},
+    };
+    for (const auto& c : cases) {
+        store.write(keys::QuandoZero, QStringLiteral("Messaggio"));
+        LargeFace& f = open();
+        power.calls.clear();
+        messages.clear();
+        f.selectMode(LargeMode::OraCorr); // ends in any mode
+        f.startCountdown(90);
+        // Written after the start: the face reads them when the countdown ends.
+        store.write(keys::QuandoZero, QString::fromUtf8(c.quandoZero));
+        store.write(keys::ContoMessaggio, QStringLiteral("Fine <b>del</b> tè"));
+        clock.advanceMs(89'999);
+        f.wake();
+        EXPECT_TRUE(f.view().lbl_Rovescia) << c.name << ": a millisecond left";
+        clock.advanceMs(1);
+        f.wake();
+        EXPECT_FALSE(f.view().lbl_Rovescia) << c.name << ": COUNT DOWN goes in the refresh that ends it";
+        for (int i = 0; i < 3; ++i) {
+            clock.advanceMs(1000);
+            f.wake();
+        }
+        EXPECT_EQ(power.calls, c.power) << c.name;
+        EXPECT_EQ(messages, c.messages) << c.name;
+        EXPECT_FALSE(f.busy()) << c.name;
+    }
+}
+
+TEST_F(LargeFaceTest, ZeroSecondsEndsAtOnceAndTheEndWaitsForNoWakeUp) {
+    store.write(keys::QuandoZero, QStringLiteral("Riavvia"));
+    LargeFace& f = open();
+    f.selectMode(LargeMode::Rovescia);
+    f.startCountdown(0);
+    EXPECT_EQ(power.calls, std::vector<QString>{QStringLiteral("Reboot")}) << "00:00:00 ends at the next refresh";
+    EXPECT_FALSE(f.view().lbl_Rovescia);
+    EXPECT_EQ(shown(f.view()), QStringLiteral("000000  "));
+
+    // The countdown's own wake-ups come on its second boundaries, the last one on the deadline.
+    clock.advanceNs(123'456'789);
+    f.startCountdown(3);
+    const WakeSchedule wakes = f.countdownWakes();
+    EXPECT_EQ(wakes, (WakeSchedule{1'000'000'000, 123'456'789}));
+    QStringList seen;
+    for (int i = 0; i < 3; ++i) {
+        clock.advanceNs(nsToNextBoundary(clock.uptimeNs(), wakes.periodNs, wakes.phaseNs) +
+                        30'000); // as the timer wakes
+        f.wake();
+        seen << shown(f.view()).trimmed();
+    }
+    EXPECT_EQ(seen, (QStringList{"000002", "000001", "000000"}));
+    EXPECT_EQ(power.calls.size(), 2u) << "ended on the third wake-up, its deadline";
+    EXPECT_EQ(f.countdownWakes(), WakeSchedule{});
 }
 
 } // namespace

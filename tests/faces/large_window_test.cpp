@@ -2,8 +2,14 @@
 #include "assets/artwork.h"
 #include "core/faces.h"
 #include "core/settings_store.h"
+#include "core/time_events.h"
+#include "core/twips.h"
+#include "faces/c_rovescia.h"
 #include "faces/digitale.h"
+#include "faces/orologio.h"
 #include "platform/boundary_timer.h"
+#include "platform/power/fake_power_service.h"
+#include "platform/sound/fake_sound_service.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/temp_dir.h"
 
@@ -12,12 +18,15 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
@@ -105,7 +114,7 @@ protected:
     DigitaleTest() : store(file(QStringLiteral("q.ini"))) {
         faces.setFactory(FaceKind::Analogico, [] { return new StubFace(FaceKind::Analogico); });
         faces.setFactory(FaceKind::Mini, [] { return new StubFace(FaceKind::Mini); });
-        faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces); });
+        faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces, power); });
         // The face "Digitale" is left out: its button shows what a command without its window looks like.
         faces.setHandler(Command::Options, [this](FaceWindow* from) { ran.emplace_back(Command::Options, from); });
         faces.setHandler(Command::Screensaver,
@@ -133,8 +142,24 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // A visible message box of this face by object name, or null.
+    static QMessageBox* box(Digitale* w, const char* name) {
+        auto* b = w->findChild<QMessageBox*>(QLatin1String(name));
+        return b && b->isVisible() ? b : nullptr;
+    }
+    // The countdown dialog's start, as a click on it.
+    static void startFromDialog(Digitale* w, const QString& time, const char* option, const QString& message = {}) {
+        CRovescia* dialog = w->countdownDialog();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(time);
+        dialog->findChild<QRadioButton*>(QLatin1String(option))->setChecked(true);
+        dialog->findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(message);
+        dialog->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    }
+
     test::FakeClock clock;
     SettingsStore store;
+    FakePowerService power;
     FaceManager faces;
     std::vector<std::pair<Command, FaceWindow*>> ran; // the options and screensaver commands carried out, and whence
 };
@@ -189,8 +214,7 @@ TEST_F(DigitaleTest, OpensCentredAndShapedWithItsToolbarAndNoMode) {
     for (QAction* a : menu->actions()) {
         names << a->objectName();
         captions << a->text();
-        EXPECT_TRUE(a->isCheckable());
-        EXPECT_FALSE(a->isChecked()) << "no mode when the face opens";
+        EXPECT_FALSE(a->isCheckable()) << "no mode when the face opens, and no empty check box beside any item";
     }
     EXPECT_EQ(names, (QStringList{"Crono_menu", "Rovescia_menu", "OraCorr_menu", "TimerWin_menu", "qmil"}));
     EXPECT_EQ(captions, (QStringList{"&Cronometro", "&Conto alla rovescia", "&Ora corrente",
@@ -211,8 +235,14 @@ TEST_F(DigitaleTest, MenuChecksOnlyTheChosenItemAndTheButtonsFollow) {
     for (const char* item : items) {
         for (int again = 0; again < 2; ++again) { // choosing the checked item again keeps it checked
             modeItem(w, item)->trigger();
-            for (const char* other : {"Crono_menu", "Rovescia_menu", "OraCorr_menu", "TimerWin_menu", "qmil"})
-                EXPECT_EQ(modeItem(w, other)->isChecked(), qstrcmp(item, other) == 0) << item << " / " << other;
+            if (CRovescia* dialog = w->countdownDialog())
+                dialog->close();
+            for (const char* other : {"Crono_menu", "Rovescia_menu", "OraCorr_menu", "TimerWin_menu", "qmil"}) {
+                const bool chosen = qstrcmp(item, other) == 0;
+                EXPECT_EQ(modeItem(w, other)->isChecked(), chosen) << item << " / " << other;
+                EXPECT_EQ(modeItem(w, other)->isCheckable(), chosen)
+                    << item << " / " << other << ": only the chosen item has a check box, the others none";
+            }
             for (int n = 2; n <= 6; ++n) {
                 EXPECT_EQ(button(w, n)->toolTip(), w->model().buttons()[n - 1].toolTip) << item << " " << n;
                 EXPECT_EQ(button(w, n)->isEnabled(), w->model().buttons()[n - 1].enabled) << item << " " << n;
@@ -356,10 +386,14 @@ TEST_F(DigitaleTest, WhileTimingRunsFaceButtonsAskFirst) {
     for (const auto& c : cases) {
         Digitale* w = open();
         QPointer<Digitale> face(w);
-        if (c.crono)
-            w->model().stopwatch().start();
-        else
-            w->model().countdown().start(60, {});
+        if (c.crono) {
+            modeItem(w, "Crono_menu")->trigger();
+            button(w, 2)->click();
+        } else {
+            modeItem(w, "Rovescia_menu")->trigger();
+            startFromDialog(w, QStringLiteral("00:01:00"), "Option3");
+        }
+        ASSERT_TRUE(c.crono ? w->model().stopwatch().CronoAttivo() : w->model().countdown().RovesciaAttivo()) << c.name;
         BoxAnswerer box(c.answerYes ? QMessageBox::Yes : QMessageBox::No);
         button(w, c.button)->click();
         if (!box.answered) {
@@ -396,26 +430,223 @@ TEST_F(DigitaleTest, AlarmSwitchedOnByAnotherProgramShowsWithoutWaitingForATick)
     EXPECT_TRUE(w->model().view().lbl_Allarme) << "the folder watch refreshes the face when the file is replaced";
 }
 
-TEST_F(DigitaleTest, RefreshWakesEachSecondAndFasterOnlyForARunningStopwatchOnShow) {
+TEST_F(DigitaleTest, TimersWakeOnlyWhenSomethingShownCanChange) {
+    clock.setUptimeMs(7'000);
     Digitale* w = open();
-    const auto periods = [w] {
-        QList<std::int64_t> active;
+    // Each active timer as (its period, its phase) on the clock it follows.
+    const auto timers = [w] {
+        QList<std::pair<std::int64_t, std::int64_t>> active;
         for (BoundaryTimer* t : w->findChildren<BoundaryTimer*>())
             if (t->isActive())
-                active << t->periodNs();
+                active.append({t->periodNs(), t->phaseNs()});
         std::sort(active.begin(), active.end());
         return active;
     };
-    EXPECT_EQ(periods(), (QList<std::int64_t>{1'000'000'000}));
+    using Timers = QList<std::pair<std::int64_t, std::int64_t>>;
+    constexpr std::int64_t kS = 1'000'000'000, kCs = 10'000'000;
+    EXPECT_EQ(timers(), (Timers{{kS, 0}})) << "the wall clock's seconds";
     modeItem(w, "TimerWin_menu")->trigger();
-    EXPECT_EQ(periods(), (QList<std::int64_t>{1'000'000'000, 1'000'000'000})) << "the uptime's seconds too";
+    EXPECT_EQ(timers(), (Timers{{kS, 0}, {kS, 0}})) << "and the uptime's";
     modeItem(w, "Crono_menu")->trigger();
-    EXPECT_EQ(periods(), (QList<std::int64_t>{1'000'000'000}));
-    w->model().stopwatch().start();
-    w->updateRefreshPeriod();
-    EXPECT_EQ(periods(), (QList<std::int64_t>{10'000'000}));
+    EXPECT_EQ(timers(), (Timers{{kS, 0}})) << "a stopped stopwatch needs nothing more";
+    clock.advanceNs(4'321'000);
+    button(w, 2)->click();
+    EXPECT_EQ(timers(), (Timers{{kCs, 4'321'000}, {kS, 0}})) << "the running stopwatch's hundredths";
+    button(w, 3)->click();
+    EXPECT_EQ(timers(), (Timers{{kS, 0}})) << "under the lap hold the digits stand still";
+    button(w, 3)->click();
     modeItem(w, "OraCorr_menu")->trigger();
-    EXPECT_EQ(periods(), (QList<std::int64_t>{1'000'000'000})) << "the stopwatch runs on, unseen";
+    EXPECT_EQ(timers(), (Timers{{kS, 0}})) << "the stopwatch runs on, unseen";
+
+    modeItem(w, "Rovescia_menu")->trigger();
+    clock.advanceNs(250'000'000);
+    startFromDialog(w, QStringLiteral("00:00:05"), "Option3");
+    EXPECT_EQ(timers(), (Timers{{kS, 0}, {kS, 254'321'000}})) << "the countdown's seconds, down to its deadline";
+    modeItem(w, "Crono_menu")->trigger();
+    EXPECT_EQ(timers(), (Timers{{kCs, 4'321'000}, {kS, 0}, {kS, 254'321'000}})) << "in every mode";
+    modeItem(w, "Rovescia_menu")->trigger();
+    button(w, 4)->click();
+    EXPECT_EQ(timers(), (Timers{{kS, 0}})) << "paused";
+    button(w, 2)->click();
+    EXPECT_EQ(timers(), (Timers{{kS, 0}, {kS, 254'321'000}}));
+    clock.advanceMs(5'000);
+    w->onWake();
+    EXPECT_FALSE(w->model().countdown().RovesciaAttivo());
+    EXPECT_EQ(timers(), (Timers{{kS, 0}})) << "an ended countdown wakes the face no more";
+    if (QMessageBox* end = box(w, "fine_conto"))
+        end->close();
+}
+
+TEST_F(DigitaleTest, ToolbarButtonsDriveTheStopwatch) {
+    Digitale* w = open();
+    modeItem(w, "Crono_menu")->trigger();
+    button(w, 2)->click();
+    EXPECT_TRUE(w->model().view().lbl_Crono);
+    clock.advanceMs(12'340);
+    w->onWake();
+    button(w, 4)->click();
+    EXPECT_EQ(w->model().view().cells[Secondi1].digit, u'2');
+    EXPECT_EQ(w->model().view().cells[Centesimo0].digit, u'3');
+    EXPECT_EQ(w->model().view().cells[Centesimo1].digit, u'4');
+    EXPECT_FALSE(w->model().view().lbl_Crono);
+    button(w, 5)->click();
+    EXPECT_EQ(w->model().stopwatch().elapsedCs(), 0);
+    button(w, 3)->click();
+    EXPECT_TRUE(w->model().view().Label2);
+    EXPECT_FALSE(button(w, 6)->isEnabled()) << "no countdown to cancel in this mode";
+}
+
+TEST_F(DigitaleTest, CountdownDialogOpensOnceStartsTheCountdownAndClosesItsAnnouncementBoxAlone) {
+    Digitale* w = open();
+    modeItem(w, "Rovescia_menu")->trigger();
+    QPointer<CRovescia> dialog = w->countdownDialog();
+    ASSERT_NE(dialog, nullptr) << "no countdown active: the dialog opens";
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isModal()) << "the face goes on";
+    modeItem(w, "Rovescia_menu")->trigger();
+    EXPECT_EQ(w->countdownDialog(), dialog.data()) << "chosen again: the same dialog, not a second one";
+
+    startFromDialog(w, QStringLiteral("00:01:30"), "Option3", QStringLiteral("Pasta <i>pronta</i>"));
+    settle();
+    EXPECT_TRUE(dialog.isNull()) << "closed by its start";
+    EXPECT_EQ(store.read(keys::QuandoZero), QStringLiteral("Messaggio"));
+    EXPECT_EQ(store.read(keys::ContoMessaggio), QStringLiteral("Pasta <i>pronta</i>"));
+    EXPECT_TRUE(w->model().view().lbl_Rovescia);
+    EXPECT_EQ(w->model().countdown().Contatore_r(), 90);
+    modeItem(w, "Rovescia_menu")->trigger();
+    EXPECT_EQ(w->countdownDialog(), nullptr) << "a countdown is active: no dialog";
+
+    clock.advanceMs(90'000);
+    w->onWake(); // returns: the box does not hold the tick
+    QMessageBox* end = box(w, "fine_conto");
+    ASSERT_NE(end, nullptr);
+    EXPECT_EQ(end->windowTitle(), QStringLiteral("Fine conto alla rovescia"));
+    EXPECT_EQ(end->text(), QStringLiteral("Pasta <i>pronta</i>"));
+    EXPECT_EQ(end->textFormat(), Qt::PlainText) << "text from the store is never markup";
+    EXPECT_EQ(end->icon(), QMessageBox::Information);
+    EXPECT_EQ(end->standardButtons(), QMessageBox::Ok);
+    EXPECT_EQ(end->windowModality(), Qt::WindowModal) << "modal for the face only";
+    EXPECT_EQ(end->parentWidget(), w);
+    EXPECT_FALSE(w->model().view().lbl_Rovescia);
+    clock.advanceMs(5'000);
+    w->onWake();
+    EXPECT_EQ(w->findChildren<QMessageBox*>().size(), 1) << "the end action ran once";
+    end->button(QMessageBox::Ok)->click();
+    settle();
+    EXPECT_EQ(box(w, "fine_conto"), nullptr);
+}
+
+TEST_F(DigitaleTest, ClosingTheDialogWithItsCloseBoxStartsNothing) {
+    Digitale* w = open();
+    modeItem(w, "Rovescia_menu")->trigger();
+    QPointer<CRovescia> dialog = w->countdownDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("00:00:05"));
+    dialog->close();
+    settle();
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_FALSE(w->model().countdown().RovesciaAttivo());
+    EXPECT_EQ(w->model().mode(), LargeMode::Rovescia);
+    EXPECT_TRUE(modeItem(w, "Rovescia_menu")->isChecked());
+    const LargeFaceView& v = w->model().view();
+    QString digits;
+    for (int i = Ore0; i <= Secondi1; ++i)
+        digits += v.cells[i].digit;
+    EXPECT_EQ(digits, QStringLiteral("000000"));
+    EXPECT_TRUE(store.read(keys::QuandoZero).isEmpty()) << "nothing stored";
+    clock.advanceMs(10'000);
+    w->onWake();
+    EXPECT_EQ(box(w, "fine_conto"), nullptr);
+    modeItem(w, "Rovescia_menu")->trigger();
+    EXPECT_NE(w->countdownDialog(), nullptr) << "a fresh dialog next time";
+}
+
+TEST_F(DigitaleTest, CancelAsksFirstAndNoKeepsTheCountdown) {
+    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+        Digitale* w = open();
+        QPointer<Digitale> face(w);
+        modeItem(w, "Rovescia_menu")->trigger();
+        startFromDialog(w, QStringLiteral("00:10:00"), "Option1");
+        button(w, 4)->click(); // paused, so that STOP shows
+        EXPECT_TRUE(w->model().view().cdstop);
+        button(w, 6)->click();
+        QMessageBox* question = box(w, "annulla");
+        ASSERT_NE(question, nullptr) << "no question box";
+        EXPECT_EQ(question->text(), QStringLiteral("Sicuro di voler annullare il conto alla rovescia?"));
+        EXPECT_EQ(question->windowTitle(), QStringLiteral("Quadrantix"));
+        EXPECT_EQ(question->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(question->windowModality(), Qt::WindowModal) << "the other windows go on while it asks";
+        EXPECT_TRUE(w->model().countdown().RovesciaAttivo()) << "nothing changes before the answer";
+        question->button(answer)->click();
+        settle();
+        const bool yes = answer == QMessageBox::Yes;
+        ASSERT_TRUE(face);
+        EXPECT_EQ(box(w, "annulla"), nullptr) << "the question has gone";
+        EXPECT_EQ(w->model().countdown().RovesciaAttivo(), !yes);
+        EXPECT_EQ(w->model().view().lbl_Rovescia, !yes);
+        EXPECT_EQ(w->model().view().cdstop, !yes);
+        button(w, 2)->click(); // resumed, if still there
+        clock.advanceMs(20 * 60'000);
+        w->onWake();
+        EXPECT_EQ(power.calls.size(), yes ? 0u : 1u) << (yes ? "cancelled: no shut-down" : "No: it went on to its end");
+        power.calls.clear();
+        delete face.data();
+    }
+}
+
+// What the end box must not do: hold the program. The hidden analog window (here on the real clock) keeps ticking,
+// with its chimes and alarm, while the box waits for the user.
+TEST_F(DigitaleTest, WhileTheEndBoxIsOpenTheAnalogWindowsTimerGoesOn) {
+    class CountingEvents : public TimeEventHooks {
+    public:
+        explicit CountingEvents(int& ticks) : ticks_(ticks) {}
+        void chimeTick(const QString&, int) override { ++ticks_; }
+        void alarmTick(const QString&) override {}
+        bool wantsHalfSecondTicks() const override { return false; }
+
+    private:
+        int& ticks_;
+    };
+    SystemClock realClock;
+    FakeSoundService sound;
+    int chimeTicks = 0;
+    faces.setFactory(FaceKind::Analogico, [&] {
+        auto* orologio = new Orologio(realClock, store, faces, sound, QStringLiteral("/nowhere"));
+        orologio->setTimeEvents(std::make_unique<CountingEvents>(chimeTicks));
+        return orologio;
+    });
+    Digitale* w = open();
+    modeItem(w, "Rovescia_menu")->trigger();
+    startFromDialog(w, QStringLiteral("00:00:00"), "Option3", QStringLiteral("Fine!"));
+    QMessageBox* end = box(w, "fine_conto");
+    ASSERT_NE(end, nullptr) << "00:00:00 ends at once";
+    const int before = chimeTicks;
+    QElapsedTimer waited;
+    waited.start();
+    while (chimeTicks < before + 2 && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_GE(chimeTicks, before + 2) << "the analog window's chime ticks came while the box was open";
+    EXPECT_EQ(box(w, "fine_conto"), end) << "still open";
+    end->close();
+}
+
+TEST_F(DigitaleTest, MarksColonsAndWordsAreBlack) {
+    store.write(keys::Allarme, QStringLiteral("1"));
+    Digitale* w = open();
+    modeItem(w, "OraCorr_menu")->trigger();
+    const QImage shot = picture(w)->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(500, 84), QColor(Qt::black)) << "the decimal dot's middle";
+    EXPECT_EQ(shot.pixelColor(216, 40), QColor(Qt::black)) << "the first colon's upper bar";
+    // "ALARM": its darkest pixel is black ink.
+    int darkest = 255 * 3;
+    const QRect word = twipRect(6750, 2280 - 840, 645, 195);
+    for (int y = word.top(); y <= word.bottom(); ++y)
+        for (int x = word.left(); x <= word.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            darkest = std::min(darkest, c.red() + c.green() + c.blue());
+        }
+    EXPECT_EQ(darkest, 0);
 }
 
 } // namespace

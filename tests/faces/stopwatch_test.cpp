@@ -1,5 +1,6 @@
 // The stopwatch and the countdown on the monotonic clock: what they count across runs, holds, pauses and the end.
 #include "faces/stopwatch.h"
+#include "platform/boundary_timer.h"
 #include "tests/support/fake_clock.h"
 
 #include <gtest/gtest.h>
@@ -38,14 +39,31 @@ TEST(Stopwatch, CountsWhatTheClockSaysPassedWhileItRan) {
     EXPECT_TRUE(s.CronoLap()) << "reset leaves the lap hold as it is";
 }
 
-TEST(Stopwatch, WakesOnTheHundredthsOfItsOwnCount) {
+// A timer woken at the phase's boundaries finds a new hundredth (or second) each time, and none in between.
+TEST(Stopwatch, ItsPhaseIsWhereItsCountTurnsOver) {
     test::FakeClock clock;
     Stopwatch s(clock);
-    clock.advanceMs(3); // the run starts between two hundredths of the clock
+    clock.advanceNs(3'000'000); // the first run starts 3 ms into a hundredth of the clock
     s.start();
-    EXPECT_EQ(s.nsToNextHundredth(), 10'000'000);
-    clock.advanceMs(4);
-    EXPECT_EQ(s.nsToNextHundredth(), 6'000'000);
+    EXPECT_EQ(s.phaseNs(10'000'000), 3'000'000);
+    clock.advanceNs(1'234'567'000);
+    s.stop();
+    clock.advanceNs(7'777'777); // and the second run 7.8 ms further on
+    s.start();
+    const std::int64_t phase = s.phaseNs(10'000'000);
+    const std::int64_t secondPhase = s.phaseNs(1'000'000'000);
+    EXPECT_EQ(secondPhase % 10'000'000, phase) << "the seconds turn over on a hundredth";
+    for (int i = 0; i < 250; ++i) {
+        const std::int64_t cs = s.elapsedCs();
+        const std::int64_t next = nsToNextBoundary(clock.uptimeNs(), 10'000'000, phase);
+        clock.advanceNs(next - 1);
+        EXPECT_EQ(s.elapsedCs(), cs) << "a nanosecond before the boundary, step " << i;
+        clock.advanceNs(1);
+        EXPECT_EQ(s.elapsedCs(), cs + 1) << "on the boundary, step " << i;
+        if (s.elapsedCs() % 100 == 0) {
+            EXPECT_EQ(nsToNextBoundary(clock.uptimeNs() - 1, 1'000'000'000, secondPhase), 1) << "a new second";
+        }
+    }
 }
 
 TEST(Countdown, ShowsTheWholeSecondsLeftRoundedUpAndEndsOnceAtTheDeadline) {
@@ -58,7 +76,8 @@ TEST(Countdown, ShowsTheWholeSecondsLeftRoundedUpAndEndsOnceAtTheDeadline) {
     EXPECT_EQ(c.Contatore_r(), 90);
     clock.advanceMs(1);
     EXPECT_EQ(c.Contatore_r(), 90) << "a second is shown until it has fully passed";
-    EXPECT_EQ(c.nsToNextSecond(), 999'000'000);
+    EXPECT_EQ(nsToNextBoundary(clock.uptimeNs(), 1'000'000'000, c.secondPhaseNs()), 999'000'000)
+        << "the next change of the seconds left";
     clock.advanceMs(999);
     EXPECT_EQ(c.Contatore_r(), 89);
     clock.advanceMs(88'999);

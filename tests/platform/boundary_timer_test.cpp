@@ -27,16 +27,21 @@ constexpr std::int64_t kT = 1'796'821'200 * kS; // a second boundary in 2026
 TEST(NextBoundary, CountsToTheNextMultipleOfThePeriod) {
     const struct {
         const char* name;
-        std::int64_t now, period, expected;
+        std::int64_t now, period, phase, expected;
     } cases[] = {
-        {"just after a second", 5 * kS + 1, kS, kS - 1},
-        {"just before a second", 6 * kS - 1, kS, 1},
-        {"exactly on a second waits a whole one", 7 * kS, kS, kS},
-        {"ten-millisecond grid", 5 * kS + 123 * kMs, 10 * kMs, 7 * kMs},
-        {"before the epoch", -kS / 2, kS, kS / 2},
+        {"just after a second", 5 * kS + 1, kS, 0, kS - 1},
+        {"just before a second", 6 * kS - 1, kS, 0, 1},
+        {"exactly on a second waits a whole one", 7 * kS, kS, 0, kS},
+        {"ten-millisecond grid", 5 * kS + 123 * kMs, 10 * kMs, 0, 7 * kMs},
+        {"before the epoch", -kS / 2, kS, 0, kS / 2},
+        {"a phase moves the grid: 3 ms into each 10 ms", 5 * kS + 123 * kMs, 10 * kMs, 3 * kMs, 10 * kMs},
+        {"just before a moved boundary", 5 * kS + 122 * kMs, 10 * kMs, 3 * kMs, kMs},
+        {"a deadline's seconds: 250 ms past each", 5 * kS + 900 * kMs, kS, 250 * kMs, 350 * kMs},
+        {"a phase past the moment, before the epoch", -kS / 2, kS, 700 * kMs, 200 * kMs},
+        {"a phase of a whole period is no phase", 7 * kS, kS, kS, kS},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(nsToNextBoundary(c.now, c.period), c.expected) << c.name;
+        EXPECT_EQ(nsToNextBoundary(c.now, c.period, c.phase), c.expected) << c.name;
 }
 
 // One expiry of the timer: it woke for `target` and read `now`; if it ticked, the handler returned at `finished`.
@@ -111,6 +116,10 @@ protected:
     // Moves the clock to the moment the timer is armed for, plus `lateNs`, and lets it wake.
     void wakeWhenDue(std::int64_t lateNs = 30 * kUs) {
         clock.advanceNs(timer->nextExpiryNs() + lateNs - clock.epochNs());
+        timer->wake();
+    }
+    void wakeUptimeWhenDue(std::int64_t lateNs = 30 * kUs) {
+        clock.advanceNs(timer->nextExpiryNs() + lateNs - clock.uptimeNs());
         timer->wake();
     }
     ~BoundaryTimerShellTest() override { delete timer.data(); }
@@ -215,6 +224,33 @@ TEST_P(BoundaryTimerShellTest, FollowsTheUptimeWhenTold) {
     timer->wake();
     EXPECT_EQ(ticks.size(), 1u);
     EXPECT_EQ(timer->nextExpiryNs(), 12 * kS);
+}
+
+// A stopwatch started 3 ms into a hundredth of the uptime turns over at 3 ms past each: its refresh follows that.
+TEST_P(BoundaryTimerShellTest, FollowsAPhaseAndAChangeOfItInsideATick) {
+    make();
+    clock.setUptimeMs(10'003);
+    timer->setTimeSource(BoundaryTimer::TimeSource::Uptime);
+    timer->start(10 * kMs, 10'003 * kMs);
+    EXPECT_EQ(timer->phaseNs(), 3 * kMs) << "kept within one period";
+    EXPECT_EQ(timer->nextExpiryNs(), 10'013 * kMs) << "on the followed clock";
+    wakeUptimeWhenDue();
+    EXPECT_EQ(ticks.size(), 1u);
+    EXPECT_EQ(timer->nextExpiryNs(), 10'023 * kMs);
+    clock.advanceNs(kMs); // 10.0203 s
+    timer->wake();
+    EXPECT_EQ(ticks.size(), 1u) << "not due yet";
+
+    // A countdown started meanwhile: whole seconds, 600 ms past each, from inside the tick.
+    handler = [this] { timer->start(kS, 600 * kMs); };
+    wakeUptimeWhenDue();
+    EXPECT_EQ(ticks.size(), 2u);
+    EXPECT_EQ(timer->nextExpiryNs(), 10'600 * kMs) << "the new phase's next boundary";
+    handler = nullptr;
+    wakeUptimeWhenDue();
+    EXPECT_EQ(timer->nextExpiryNs(), 11'600 * kMs);
+    timer->start(kS, -400 * kMs);
+    EXPECT_EQ(timer->phaseNs(), 600 * kMs) << "a negative phase is the same grid";
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, BoundaryTimerShellTest,

@@ -1,0 +1,132 @@
+// The countdown dialog `c_rovescia`: the time to count down from and what the large face does at zero.
+#include "faces/c_rovescia.h"
+
+#include "assets/artwork.h"
+#include "core/fonts.h"
+#include "core/settings_store.h"
+#include "core/twips.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace qx {
+
+namespace {
+// A fixed frame with a title and a close box only, and no button in the task bar.
+constexpr Qt::WindowFlags kFrame = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+
+// Two decimal digits at `at`, or -1.
+int twoDigits(const QString& text, qsizetype at) {
+    const QChar tens = text[at], units = text[at + 1];
+    if (tens < u'0' || tens > u'9' || units < u'0' || units > u'9')
+        return -1;
+    return (tens.unicode() - u'0') * 10 + (units.unicode() - u'0');
+}
+
+template <typename Widget> Widget* place(Widget* w, const char* name, QRect geometry) {
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(geometry);
+    return w;
+}
+
+// Our fonts run a little wider and taller than those the layout was drawn for: a caption too big for its control
+// makes it grow to the right, within the dialog, and about its middle.
+template <typename Widget> Widget* captioned(Widget* w, const char* name, QRect geometry) {
+    const QSize hint = w->sizeHint();
+    if (hint.width() > geometry.width())
+        geometry.setWidth(std::min(hint.width(), w->parentWidget()->width() - geometry.left()));
+    if (const int grow = hint.height() - geometry.height(); grow > 0)
+        geometry.adjust(0, -grow / 2, 0, grow - grow / 2);
+    return place(w, name, geometry);
+}
+} // namespace
+
+std::optional<std::int64_t> countdownSeconds(const QString& text) {
+    if (text.size() != 8 || text == u"hh:mm:ss")
+        return std::nullopt;
+    const int hours = twoDigits(text, 0), minutes = twoDigits(text, 3), seconds = twoDigits(text, 6);
+    if (hours < 0 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59)
+        return std::nullopt;
+    return std::int64_t(hours) * 3600 + minutes * 60 + seconds;
+}
+
+CRovescia::CRovescia(SettingsStore& store, QWidget* face) : QDialog(face, kFrame), store_(store) {
+    setObjectName(QStringLiteral("c_rovescia"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Quadrantix - Conto alla rovescia"));
+    setFixedSize(pxi(5310), pxi(3420));
+    setFont(msSansSerif(8.25));
+
+    const QRect strip = twipRect(240, 0, 600, 3405);
+    auto* Image1 = place(new QLabel(this), "Image1", strip);
+    Image1->setPixmap(renderArtwork(QStringLiteral("countdown_strip"), strip.size(), devicePixelRatioF()));
+
+    // Created in the order Tab walks them: the time first, with the placeholder selected, so that typing replaces it.
+    captioned(new QLabel(QStringLiteral("Inizia il conteggio da:"), this), "Label1", twipRect(1440, 480, 1575, 255));
+    Text1 = place(new QLineEdit(QStringLiteral("hh:mm:ss"), this), "Text1", twipRect(3000, 360, 1215, 405));
+    Text1->setFont(msSansSerif(12));
+    Text1->selectAll();
+    captioned(new QLabel(QStringLiteral("Alla fine del conteggio:"), this), "Label2", twipRect(1440, 1080, 1695, 255));
+    Option1 = captioned(new QRadioButton(QStringLiteral("Arresta il sistema"), this), "Option1",
+                        twipRect(3120, 1080, 1575, 195));
+    Option2 = captioned(new QRadioButton(QStringLiteral("Riavvia il sistema"), this), "Option2",
+                        twipRect(3120, 1440, 1575, 195));
+    Option3 = captioned(new QRadioButton(QStringLiteral("Visualizza un messaggio"), this), "Option3",
+                        twipRect(3120, 1800, 2055, 195));
+    Option3->setChecked(true);
+    Label3 = captioned(new QLabel(QStringLiteral("Messaggio:"), this), "Label3", twipRect(1440, 2160, 975, 255));
+    Text2 = place(new QLineEdit(this), "Text2", twipRect(2400, 2160, 2775, 285));
+    Label3->setBuddy(Text2);
+    auto* Command1 = captioned(new QPushButton(QStringLiteral("&Avvia conto alla rovescia"), this), "Command1",
+                               twipRect(1560, 2880, 3015, 375));
+    Command1->setDefault(true); // Enter in either field starts, as the only action of the dialog
+    for (QRadioButton* option : {Option1, Option2, Option3})
+        connect(option, &QRadioButton::toggled, this, &CRovescia::followChoice);
+    connect(Command1, &QPushButton::clicked, this, &CRovescia::onStart);
+    followChoice();
+    Text1->setFocus();
+}
+
+void CRovescia::followChoice() {
+    const bool message = Option3->isChecked();
+    Label3->setEnabled(message);
+    Text2->setEnabled(message); // its text is kept either way
+}
+
+void CRovescia::warn(const char* name, const QString& text) {
+    // Modal for this dialog only: the face and the other windows go on meanwhile.
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quadrantix"), text, QMessageBox::Ok, this);
+    box->setObjectName(QLatin1String(name));
+    box->setTextFormat(Qt::PlainText);
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void CRovescia::onStart() {
+    const std::optional<std::int64_t> seconds = countdownSeconds(Text1->text());
+    if (!seconds) {
+        warn("tempo_non_valido", QStringLiteral("Inserire un tempo valido"));
+        return;
+    }
+    const QString action = Option1->isChecked()   ? QStringLiteral("Arresta")
+                           : Option2->isChecked() ? QStringLiteral("Riavvia")
+                                                  : QStringLiteral("Messaggio");
+    const bool stored = store_.write(keys::QuandoZero, action);
+    if (!store_.write(keys::ContoMessaggio, Text2->text()) || !stored) {
+        warn("salvataggio_fallito",
+             QStringLiteral("Il conto alla rovescia non è stato avviato: non è possibile scrivere il file delle "
+                            "impostazioni\n%1\n\nControllare che il disco non sia pieno o protetto da scrittura, poi "
+                            "premere di nuovo il pulsante.")
+                 .arg(QDir::toNativeSeparators(store_.path())));
+        return;
+    }
+    accept(); // closes, and is deleted once back in the event loop
+    Q_EMIT avvia(*seconds);
+}
+
+} // namespace qx
