@@ -5,11 +5,13 @@
 #include "core/settings_store.h"
 #include "platform/file_ops.h"
 #include "platform/trace.h"
+#include "platform/user_dirs.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QSet>
@@ -30,17 +32,21 @@ void startUp(FaceManager& faces, const SettingsStore& store) {
             faces.showFace(face);
 }
 
-QString registerLauncher(const QString& executable) {
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QLatin1String("/.local/share");
-    const QString dir = base + QLatin1String("/applications");
-    const QString path = dir + QLatin1String("/quadrantix.desktop");
+QString launcherPath() {
+    return xdgDataHome() + QLatin1String("/applications/quadrantix.desktop");
+}
 
-    // Exec quoting of the desktop entry format: the path in double quotes with \ " ` $ escaped.
+QString registerLauncher(const QString& executable) {
+    const QString path = launcherPath();
+
+    // Exec of the desktop entry format: the path in double quotes with \ " ` $ escaped by a backslash; every
+    // backslash then escaped again, as the format's string values need (GLib refuses "\$"); % doubled, as it starts
+    // a field code.
     QString exec = executable;
     for (const char* c : {"\\", "\"", "`", "$"})
         exec.replace(QLatin1String(c), QLatin1String("\\") + QLatin1String(c));
+    exec.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    exec.replace(QLatin1String("%"), QLatin1String("%%"));
     const QByteArray entry = QStringLiteral("[Desktop Entry]\n"
                                             "Type=Application\n"
                                             "Name=Quadrantix\n"
@@ -54,7 +60,7 @@ QString registerLauncher(const QString& executable) {
     QFile existing(path);
     if (existing.open(QIODevice::ReadOnly) && existing.readAll() == entry)
         return path;
-    if (QDir().mkpath(dir))
+    if (QDir().mkpath(QFileInfo(path).absolutePath()))
         replaceFileAtomically(path, entry);
     return path;
 }

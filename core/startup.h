@@ -18,6 +18,8 @@ void startUp(FaceManager& faces, const SettingsStore& store);
 // Writes or refreshes the launcher quadrantix.desktop in $XDG_DATA_HOME/applications, pointing at `executable`.
 // It is what the start-at-log-on option copies, and it puts the clock in the desktop's menu. Returns the path.
 QString registerLauncher(const QString& executable);
+// Where registerLauncher writes the launcher.
+QString launcherPath();
 
 // Italian texts for the toolkit's own dialogs and menus, whatever the user's language.
 void installItalianTranslations(QCoreApplication& app);

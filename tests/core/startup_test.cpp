@@ -107,7 +107,7 @@ TEST_F(StartupTest, LauncherPointsAtTheProgramAndIsRewrittenOnlyWhenItChanges) {
     qputenv("XDG_DATA_HOME", dir.path().toUtf8());
     const QString path = registerLauncher(QStringLiteral("/opt/Qx \"1\"/quadrantix"));
     const QByteArray text = test::readFile(path);
-    EXPECT_TRUE(text.contains("Exec=\"/opt/Qx \\\"1\\\"/quadrantix\"\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Exec=\"/opt/Qx \\\\\"1\\\\\"/quadrantix\"\n")) << text.toStdString();
     EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\nName=Quadrantix\n"));
     EXPECT_EQ(registerLauncher(QStringLiteral("/opt/Qx \"1\"/quadrantix")), path);
     qunsetenv("XDG_DATA_HOME");
