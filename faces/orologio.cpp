@@ -7,6 +7,7 @@
 #include "core/settings_store.h"
 #include "core/time_events.h"
 #include "core/twips.h"
+#include "faces/analog_wake_plan.h"
 #include "platform/boundary_timer.h"
 #include "platform/sound/sound_service.h"
 #include "platform/trace.h"
@@ -48,8 +49,6 @@ const MenuEntry kMenu[] = {
 };
 
 constexpr std::int64_t kSecond = 1'000'000'000;
-constexpr std::int64_t kAlarmPeriod = 2 * kSecond;
-constexpr std::int64_t kSlack = 50'000'000; // a tick a little early still counts as two seconds on
 } // namespace
 
 Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceCommands& commands, SoundService& sound,
@@ -103,22 +102,18 @@ void Orologio::setTimeEvents(std::unique_ptr<TimeEventHooks> events) {
 void Orologio::onTimer() {
     // The clock is read once per wake-up (the local-time conversion is not free).
     const std::int64_t nowNs = clock_.epochNs();
-    const QDateTime now = clock_.localTime(nowNs);
-    const qint64 second = now.toSecsSinceEpoch();
-    if (second != lastHandsSecond_) {
-        lastHandsSecond_ = second;
-        handsTick(now);
-    }
+    const AnalogWakePlan plan = planAnalogWake({lastHandsSecond_, lastAlarmNs_, alarmTicked_}, nowNs);
+    lastHandsSecond_ = plan.next.handsSecond;
+    if (plan.hands)
+        handsTick(clock_.localTime(nowNs));
     if (!events_)
         return;
     events_->chimeTick(hands_.orario, hands_.ora12);
-    // A stroke just played may have held the program for seconds; the alarm tick runs at the same pace regardless.
-    if (!alarmTicked_ || nowNs - lastAlarmNs_ >= kAlarmPeriod - kSlack) {
-        alarmTicked_ = true;
-        lastAlarmNs_ = nowNs;
+    lastAlarmNs_ = plan.next.alarmNs;
+    alarmTicked_ = plan.next.alarmTicked;
+    if (plan.alarm)
         events_->alarmTick(hands_.orario);
-    }
-    const std::int64_t period = events_->wantsHalfSecondTicks() ? kSecond / 2 : kSecond;
+    const std::int64_t period = analogWakePeriod(events_->wantsHalfSecondTicks());
     if (Timer1->periodNs() != period)
         Timer1->start(period);
 }

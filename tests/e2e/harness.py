@@ -1,13 +1,22 @@
 """End-to-end harness: runs the real programs under a private Xvfb, D-Bus (and optionally openbox, PulseAudio)."""
 
-# Everything a Session starts carries QX_E2E_SESSION=<its directory> in its environment; teardown ends the processes
-# it started by their process ids and then, also by id, any process still carrying that mark (for example a helper a
-# program started detached). Nothing is ever ended by name.
+# Everything a Session starts carries QX_E2E_SESSION=<its directory> and QX_E2E_OWNER=<pid:start> of the Python
+# process that owns the session in its environment; teardown ends the processes it started by their process ids and
+# then, also by id, any process still carrying that mark (for example a helper a program started detached). Nothing is
+# ever ended by name.
+#
+# Nothing outlives the harness: every child is told by the kernel to die with its parent (PR_SET_PDEATHSIG), so a
+# harness killed outright takes its children with it; SIGTERM, SIGINT and the interpreter's exit close every open
+# session properly; and a session that starts sweeps away what a dead harness left behind (its folder, and marked
+# processes such as a detached helper, which the parent-death signal does not reach).
 
 import array
+import atexit
+import ctypes
 import math
 import os
 import select
+import shlex
 import shutil
 import signal
 import statistics
@@ -37,6 +46,123 @@ _SCRUBBED = (
 
 class HarnessError(AssertionError):
     """Raised when the harness itself cannot do what a test asked (a program does not start, no window appears)."""
+
+
+DIR_PREFIX = "qx-e2e-"
+_PR_SET_PDEATHSIG = 1
+_libc = ctypes.CDLL(None, use_errno=True)
+
+
+def _die_with_parent():
+    """A preexec_fn: the child gets SIGKILL when the harness process ends, however it ends."""
+    expected = os.getpid()
+
+    def arrange():
+        _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL, 0, 0, 0)
+        if os.getppid() != expected:  # the harness died before the line above: nobody would send the signal
+            os._exit(111)
+
+    return arrange
+
+
+def popen(argv, **kwargs):
+    """subprocess.Popen for a child that dies with this process (see _die_with_parent)."""
+    return subprocess.Popen(argv, preexec_fn=_die_with_parent(), **kwargs)
+
+
+def _run_each(steps):
+    """Runs every step, each in its own `finally`: one that fails does not skip the others; the first error
+    propagates once all have run."""
+    if not steps:
+        return
+    try:
+        steps[0]()
+    finally:
+        _run_each(steps[1:])
+
+
+def _start_time(pid):
+    """The kernel's start time of `pid` (clock ticks since boot), or None once it has ended: with the pid it tells a
+    process apart from a later one that was given the same number."""
+    try:
+        with open(f"/proc/{pid}/stat") as handle:
+            fields = handle.read().rsplit(")", 1)[1].split()
+    except (FileNotFoundError, ProcessLookupError, IndexError):
+        return None
+    return None if fields[0] == "Z" else fields[19]
+
+
+def _owner_id():
+    """This process as the owner of a session: its pid and start time."""
+    return f"{os.getpid()}:{_start_time(os.getpid())}"
+
+
+def _owner_alive(owner):
+    pid, _, start = owner.partition(":")
+    return pid.isdigit() and _start_time(int(pid)) == start
+
+
+_open_sessions = []
+_guards_installed = False
+
+
+def _close_open_sessions():
+    _run_each([session.close for session in list(reversed(_open_sessions))])
+
+
+def _on_signal(signum, frame):
+    try:
+        _close_open_sessions()
+    finally:
+        # Then die of the signal, as the process would have without this handler.
+        signal.signal(signum, signal.SIG_DFL)
+        os.kill(os.getpid(), signum)
+
+
+def _install_guards():
+    """Closes every open session at the interpreter's exit and on SIGTERM or SIGINT (unless the program has handlers
+    of its own for them)."""
+    global _guards_installed
+    if _guards_installed:
+        return
+    _guards_installed = True
+    atexit.register(_close_open_sessions)
+    for signum, default in ((signal.SIGTERM, signal.SIG_DFL), (signal.SIGINT, signal.default_int_handler)):
+        try:
+            if signal.getsignal(signum) is default:
+                signal.signal(signum, _on_signal)
+        except ValueError:  # not the main thread: atexit and the parent-death signal still hold
+            pass
+
+
+def sweep_stale_runs(tmp=None):
+    """Ends the marked processes of sessions whose owner has died and removes the folders such sessions left.
+    Returns [(pid, command line)] of the processes ended. Runs of a live harness (another test) are left alone."""
+    ended = []
+    for mark in sorted(_stale_marks()):
+        try:
+            ended += _end_marked_processes(mark)
+        except TimeoutError as error:  # a process that cannot be ended must not stop this session from starting
+            print(f"harness: {error}", file=sys.stderr)
+    in_use = {marks.get("QX_E2E_SESSION") for _, _, marks in _marked()}
+    root = Path(tmp or tempfile.gettempdir())
+    for folder in root.glob(DIR_PREFIX + "*"):
+        try:
+            if not folder.is_dir() or folder.is_symlink() or folder.stat().st_uid != os.getuid():
+                continue
+            if (folder / "kept").exists() or str(folder) in in_use:  # kept on purpose (QX_E2E_KEEP), or running
+                continue
+            owner_file = folder / "owner"
+            if owner_file.exists():
+                stale = not _owner_alive(owner_file.read_text().strip())
+            else:
+                # A session just starting, or one of a harness that writes no owner: only an old, unused one is stale.
+                stale = time.time() - folder.stat().st_mtime > 3600
+        except OSError:
+            continue
+        if stale:
+            shutil.rmtree(folder, ignore_errors=True)
+    return ended
 
 
 def program_path(name):
@@ -263,6 +389,9 @@ class Session:
     # --- set-up and teardown -------------------------------------------------------------------------------------
 
     def __enter__(self):
+        _install_guards()
+        sweep_stale_runs()
+        _open_sessions.append(self)
         try:
             self._start()
         except BaseException:
@@ -275,7 +404,9 @@ class Session:
         return False
 
     def _start(self):
-        self.dir = Path(tempfile.mkdtemp(prefix="qx-e2e-"))
+        self.dir = Path(tempfile.mkdtemp(prefix=DIR_PREFIX))
+        owner = _owner_id()
+        (self.dir / "owner").write_text(owner + "\n")
         home = self.dir / "home"
         runtime = self.dir / "run"
         for path in (home, home / ".config", home / ".local" / "share", home / ".cache"):
@@ -292,6 +423,7 @@ class Session:
             LANG="C.UTF-8",
             QT_QPA_PLATFORM="xcb",
             QX_E2E_SESSION=str(self.dir),
+            QX_E2E_OWNER=owner,
             # No private sound server: point clients at nothing, so that none autospawns one.
             PULSE_SERVER=f"unix:{runtime}/no-pulse",
         )
@@ -313,9 +445,9 @@ class Session:
         log = self._log(name)
         kwargs.setdefault("stdout", log)
         kwargs.setdefault("stderr", log)
-        popen = subprocess.Popen(argv, env=env or self.env, stdin=subprocess.DEVNULL, cwd=self.dir, **kwargs)
-        self._services.append(popen)
-        return popen
+        child = popen(argv, env=env or self.env, stdin=subprocess.DEVNULL, cwd=self.dir, **kwargs)
+        self._services.append(child)
+        return child
 
     def _start_xvfb(self):
         read_end, write_end = os.pipe()
@@ -342,38 +474,56 @@ class Session:
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address
 
     def _start_openbox(self):
-        self.openbox = self._spawn("openbox", ["openbox", "--sm-disable"])
+        # openbox claims the screen (_NET_SUPPORTING_WM_CHECK) before it has taken over the windows already there, and
+        # a window mapped in between is never managed: wait for its --startup command, which runs after that.
+        ready = self.dir / "openbox-ready"
+        self.openbox = self._spawn("openbox", ["openbox", "--sm-disable", "--startup",
+                                               f"touch {shlex.quote(str(ready))}"])
 
         def managed():
             if self.openbox.poll() is not None:
                 raise HarnessError(f"openbox ended at start:\n{_tail((self.dir / 'openbox.log').read_text())}")
+            if not ready.exists():
+                return False
             out = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False).stdout
             return "window id" in out
 
         wait_until(managed, START_TIMEOUT, 0.05, "openbox did not take over the screen")
 
     def close(self, failed=False):
-        """Ends every process this session started, by process id, and removes its directory (unless kept)."""
-        if self.dir is None:
-            return
-        if failed:
-            self._report_failure()
-        for app in reversed(self.apps):
-            _end_process(app.popen)
-        if self.pulse:
-            self.pulse.close()
-        for popen in reversed(self._services):
-            _end_process(popen)
+        """Ends every process this session started, by process id, and removes its directory (unless kept). Each step
+        runs even when an earlier one failed."""
+        try:
+            if self.dir is None:
+                return
+            steps = []
+            if failed:
+                steps.append(self._report_failure)
+            steps += [lambda app=app: _end_process(app.popen) for app in reversed(self.apps)]
+            if self.pulse:
+                steps.append(self.pulse.close)
+            steps += [lambda popen=popen: _end_process(popen) for popen in reversed(self._services)]
+            steps.append(self._end_leftovers)
+            steps += [handle.close for handle in self._files]
+            steps.append(self._remove_dir)
+            _run_each(steps)
+        finally:
+            # Only now: a signal that comes while this runs closes the session again, to its end.
+            if self in _open_sessions:
+                _open_sessions.remove(self)
+
+    def _end_leftovers(self):
         self.leaked = _end_marked_processes(str(self.dir))
         if self.leaked:
             print(f"harness: ended processes left behind: {self.leaked}", file=sys.stderr)
-        for handle in self._files:
-            handle.close()
+
+    def _remove_dir(self):
+        folder, self.dir = self.dir, None
         if self.keep:
-            print(f"harness: kept {self.dir}", file=sys.stderr)
+            (folder / "kept").touch()
+            print(f"harness: kept {folder}", file=sys.stderr)
         else:
-            shutil.rmtree(self.dir, ignore_errors=True)
-        self.dir = None
+            shutil.rmtree(folder, ignore_errors=True)
 
     def _report_failure(self):
         try:
@@ -414,9 +564,9 @@ class Session:
         out_path, err_path = self.dir / f"{stem}.out", self.dir / f"{stem}.err"
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
             spawn_ns = time.time_ns()
-            popen = subprocess.Popen([str(path), *args], env=child_env, stdin=subprocess.DEVNULL, stdout=out,
-                                     stderr=err, cwd=self.dir)
-        app = App(self, path.name, popen, out_path, err_path, trace_path, spawn_ns)
+            child = popen([str(path), *args], env=child_env, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                          cwd=self.dir)
+        app = App(self, path.name, child, out_path, err_path, trace_path, spawn_ns)
         self.apps.append(app)
         return app
 
@@ -429,7 +579,7 @@ class Session:
     def run(self, argv, check=True, timeout=20.0):
         """Runs a helper command on this session's display and bus; returns CompletedProcess (text)."""
         result = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=timeout,
-                                stdin=subprocess.DEVNULL)
+                                stdin=subprocess.DEVNULL, preexec_fn=_die_with_parent())
         if check and result.returncode != 0:
             raise HarnessError(f"{' '.join(map(str, argv))} failed ({result.returncode}): {result.stderr.strip()}")
         return result
@@ -519,7 +669,7 @@ class PulseAudio:
         self.session = session
         self._recorders = []
         env = {k: v for k, v in session.env.items() if k not in ("DISPLAY", "PULSE_SERVER")}
-        self.popen = subprocess.Popen(
+        self.popen = popen(
             ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
              "--load=module-native-protocol-unix", f"--load=module-null-sink sink_name=ci rate={self.RATE}"],
             env=env, stdin=subprocess.DEVNULL, stdout=session._log("pulseaudio"), stderr=subprocess.STDOUT,
@@ -548,9 +698,7 @@ class PulseAudio:
         return [self.popen.pid] + [r.popen.pid for r in self._recorders]
 
     def close(self):
-        for recording in self._recorders:
-            _end_process(recording.popen)
-        _end_process(self.popen)
+        _run_each([lambda r=r: _end_process(r.popen) for r in self._recorders] + [lambda: _end_process(self.popen)])
 
 
 @dataclass(frozen=True)
@@ -570,7 +718,7 @@ class Recording:
     def __init__(self, pulse, settle):
         self.pulse = pulse
         self.path = pulse.session.dir / f"capture-{len(pulse._recorders) + 1}.raw"
-        self.popen = subprocess.Popen(
+        self.popen = popen(
             ["parec", "-d", "ci.monitor", "--format=s16le", f"--rate={pulse.RATE}", f"--channels={pulse.CHANNELS}",
              "--latency-msec=20", "--raw", str(self.path)],
             env=pulse.session.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -578,7 +726,9 @@ class Recording:
         self.start_monotonic = time.monotonic()
         wait_until(lambda: self.path.exists() and self.path.stat().st_size > 0, START_TIMEOUT, 0.02,
                    "parec recorded nothing")
-        time.sleep(settle)  # the sink's own start-up, not a wait for the clock
+        # A bounded settle, not a wait for the program: the null sink buffers its first couple of seconds and cuts
+        # sound that starts meanwhile, and nothing tells when it is done.
+        time.sleep(settle)
 
     def stop(self):
         """Ends the recording and returns the raw bytes."""
@@ -660,36 +810,65 @@ def _read_line(fd, timeout, message, popen):
 
 
 def _end_process(popen, timeout=5.0):
-    if popen.poll() is None:
-        try:
-            popen.send_signal(signal.SIGTERM)
-            popen.wait(timeout)
-        except subprocess.TimeoutExpired:
-            popen.kill()
-            popen.wait(timeout)
-    for stream in (popen.stdout, popen.stderr):
-        if stream:
-            stream.close()
+    def end():
+        if popen.poll() is None:
+            try:
+                popen.send_signal(signal.SIGTERM)
+                popen.wait(timeout)
+            except subprocess.TimeoutExpired:
+                popen.kill()
+                popen.wait(timeout)
+
+    _run_each([end] + [stream.close for stream in (popen.stdout, popen.stderr) if stream])
 
 
-def marked_processes(mark):
-    """(pid, command line) of every process whose environment has QX_E2E_SESSION=<mark>."""
-    needle = f"\0QX_E2E_SESSION={mark}\0".encode()
-    found = []
+def _marked():
+    """(pid, command line, {QX_E2E_* variable: value}) of every live process that carries a session's mark."""
     for entry in os.listdir("/proc"):
         if not entry.isdigit() or int(entry) == os.getpid():
             continue
         try:
             with open(f"/proc/{entry}/environ", "rb") as handle:
-                if needle not in b"\0" + handle.read():
-                    continue
+                environ = handle.read()
+            if b"QX_E2E_SESSION=" not in environ:
+                continue
             with open(f"/proc/{entry}/cmdline", "rb") as handle:
                 cmdline = handle.read().replace(b"\0", b" ").decode(errors="replace").strip()
         except OSError:
             continue
-        if cmdline:  # zombies have an empty command line and are already ended
-            found.append((int(entry), cmdline))
-    return found
+        if not cmdline:  # zombies have an empty command line and are already ended
+            continue
+        marks = {}
+        for item in environ.split(b"\0"):
+            if item.startswith(b"QX_E2E_"):
+                key, _, value = item.decode(errors="replace").partition("=")
+                marks[key] = value
+        yield int(entry), cmdline, marks
+
+
+def marked_processes(mark):
+    """(pid, command line) of every process whose environment has QX_E2E_SESSION=<mark>."""
+    return [(pid, cmdline) for pid, cmdline, marks in _marked() if marks.get("QX_E2E_SESSION") == str(mark)]
+
+
+def _stale_marks():
+    """Session marks of running processes whose session is over: its owner has died or, for a process that does not
+    name its owner, the session's folder is gone."""
+    stale = set()
+    for _, _, marks in _marked():
+        mark = marks.get("QX_E2E_SESSION", "")
+        owner = marks.get("QX_E2E_OWNER")
+        if owner is None:
+            owner_file = Path(mark) / "owner"
+            try:
+                owner = owner_file.read_text().strip()
+            except OSError:
+                if not Path(mark).exists():
+                    stale.add(mark)
+                continue
+        if not _owner_alive(owner):
+            stale.add(mark)
+    return stale
 
 
 def _end_marked_processes(mark):

@@ -11,6 +11,11 @@ from harness import Session, wait_until  # noqa: E402
 MESSAGE = "Sveglia! Riunione alle 8"
 
 
+def heard(segments):
+    """Seconds of sound in a recording's segments."""
+    return sum(seg.duration for seg in segments)
+
+
 def alarm_config(ore, minuti, segnale):
     return {
         "Opzioni": {"Avvio": "Analogico", "Big Ben": "1", "Segnale orario": segnale, "Allarme": "1"},
@@ -28,18 +33,19 @@ class TimeEventsTest(unittest.TestCase):
             self.assertEqual(" ".join(app.wait_trace("alarm").args), MESSAGE)
             self.assertEqual(app.wait_trace("shown").args[1], "Analogico")
 
-            time.sleep(3)  # let the melody be heard for a while
+            # Let the melody be heard for a while: until the recording holds 2.5 s of it.
+            wait_until(lambda: heard(recording.segments(threshold=300, data=recording.path.read_bytes())) >= 2.5, 15,
+                       0.25, "the melody was not heard")
             g = s.geometry(win)
             s.click(g.x + 155, g.y + 116)  # "&OK"
             closed = time.monotonic() - recording.start_monotonic
             wait_until(lambda: not app.windows("^Quadrantix - Allarme!$"), 5, message="OK did not close the alarm")
-            time.sleep(1.5)  # long enough to hear that the melody has stopped
+            time.sleep(1.5)  # what is measured: the silence after OK, which must last
             segments = recording.segments(threshold=300)
 
             # The recording's time runs some hundred milliseconds off the test's: compare lengths, not moments. Nothing
             # else sounds in this test (no chimes at 07:45).
-            heard = sum(seg.duration for seg in segments)
-            self.assertGreater(heard, 0.6 * (closed - opened), f"melody not heard: {segments}")
+            self.assertGreater(heard(segments), 0.6 * (closed - opened), f"melody not heard: {segments}")
             end = time.monotonic() - recording.start_monotonic
             self.assertLess(segments[-1].end, end - 1.0, f"still playing after OK: {segments}")
             self.assertTrue(app.alive())

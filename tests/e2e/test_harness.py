@@ -1,7 +1,10 @@
 """Self-test of the end-to-end harness against qx_e2e_probe, a shaped window of known colour."""
 
 import calendar
+import json
 import os
+import signal
+import subprocess
 import sys
 import time
 import unittest
@@ -150,6 +153,74 @@ class SessionLifecycleTest(unittest.TestCase):
             home, runtime = lines[-1].split()
             self.assertTrue(home.startswith(str(s.dir)))
             self.assertEqual(os.stat(runtime).st_mode & 0o777, 0o700)
+
+    def test_one_failing_close_does_not_skip_the_others(self):
+        with self.assertRaisesRegex(OSError, "refused"):
+            with Session() as s:
+                first, second = s.start(PROBE), s.start(PROBE)
+                first.window()
+                second.window()
+                started = s.pids()
+                session_dir = s.dir
+
+                def refuse(signum):
+                    raise OSError("refused")
+
+                second.popen.send_signal = refuse  # ended first (last started), and its end fails
+        del second.popen.send_signal
+        # The probe whose end failed went with the marked processes that teardown sweeps up last.
+        self.assertEqual([pid for pid in started if pid_alive(pid)], [])
+        self.assertFalse(session_dir.exists())
+        second.popen.wait(5)
+
+
+# A harness process that opens a session with the probe and a detached helper, reports what it started, and then
+# waits to be ended by the test.
+RUNNER = r"""
+import json, sys
+sys.dont_write_bytecode = True
+sys.path.insert(0, sys.argv[1])
+import harness
+with harness.Session() as s:
+    s.start("qx_e2e_probe").window()
+    helper = s.start("/bin/sh", args=["-c", "setsid sleep 300 </dev/null >/dev/null 2>&1 & echo $!"])
+    helper.wait()
+    orphan = int(harness.wait_until(lambda: helper.stdout().strip(), 5))
+    print(json.dumps({"pids": s.pids(), "orphan": orphan, "dir": str(s.dir)}), flush=True)
+    sys.stdin.read()
+"""
+
+
+class HarnessDeathTest(unittest.TestCase):
+    def start_runner(self):
+        runner = harness.popen([sys.executable, "-c", RUNNER, str(Path(harness.__file__).parent)],
+                               stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.addCleanup(lambda: (runner.kill(), runner.wait(5), runner.stdin.close(), runner.stdout.close()))
+        started = json.loads(harness._read_line(runner.stdout.fileno(), 30, "the runner did not report", runner))
+        self.assertTrue(all(pid_alive(pid) for pid in started["pids"][:3]), started)  # Xvfb, dbus-daemon, probe
+        self.assertTrue(pid_alive(started["orphan"]))
+        return runner, started
+
+    def test_sigterm_closes_the_session_and_the_harness_dies_of_it(self):
+        runner, started = self.start_runner()
+        runner.send_signal(signal.SIGTERM)
+        self.assertEqual(runner.wait(20), -signal.SIGTERM)
+        everything = started["pids"] + [started["orphan"]]
+        self.assertEqual([pid for pid in everything if pid_alive(pid)], [])
+        self.assertFalse(Path(started["dir"]).exists())
+
+    def test_sigkill_takes_the_children_along_and_the_next_session_sweeps_the_rest(self):
+        runner, started = self.start_runner()
+        runner.kill()
+        runner.wait(5)
+        # The kernel's parent-death signal ends the direct children; nothing of the harness ran.
+        wait_until(lambda: not any(pid_alive(pid) for pid in started["pids"]), 5,
+                   message=f"children outlived the harness: {[p for p in started['pids'] if pid_alive(p)]}")
+        self.assertTrue(Path(started["dir"]).exists())
+        self.assertTrue(pid_alive(started["orphan"]), "a detached helper is beyond the parent-death signal")
+        with Session():
+            self.assertFalse(pid_alive(started["orphan"]), "swept: its session's owner is dead")
+            self.assertFalse(Path(started["dir"]).exists(), "swept: the dead run's folder")
 
 
 if __name__ == "__main__":

@@ -29,7 +29,7 @@ public:
     std::unique_ptr<SoundObject> bind(const QString& path) override { return fake.bind(path); }
     void playSync(const QString& path) override {
         fake.playSync(path);
-        events.push_back(QStringLiteral("%1 %2").arg(clock_.now().toString(QStringLiteral("hh.mm.ss")),
+        events.push_back(QStringLiteral("%1 %2").arg(clock_.now().toString(QStringLiteral("hh.mm.ss.zzz")),
                                                      path.section(QLatin1Char('/'), -1)));
         clock_.advanceMs(path.endsWith(QLatin1String("Mezzora.wav")) ? 2200 : 2000);
     }
@@ -53,8 +53,14 @@ private:
     QStringList& log_;
 };
 
+QDateTime at(int h, int m, int s, int day = 9, int month = 12, int year = 2026) {
+    return QDateTime(QDate(year, month, day), QTime(h, m, s), QTimeZone::utc());
+}
+
 struct RunningClock {
-    RunningClock() : store(dir.filePath(QStringLiteral("q.ini"))), sound(clock) {
+    // The clock starts before every case, so that moving it to a case's start is a clock set forward: the window's
+    // timer then ticks at once, at that moment.
+    RunningClock() : clock(at(0, 0, 0, 1, 1, 2000)), store(dir.filePath(QStringLiteral("q.ini"))), sound(clock) {
         store.firstRunInit();
         faces.setFactory(FaceKind::Analogico, [this] {
             auto* o = new Orologio(clock, store, faces, sound, kFolder);
@@ -65,24 +71,27 @@ struct RunningClock {
             return o;
         });
         orologio = static_cast<Orologio*>(faces.loadOrologio());
+        timer = orologio->findChild<BoundaryTimer*>();
     }
     ~RunningClock() { delete orologio; }
 
-    // Runs the window's timer from `from` for `seconds`, with the timer's own policy: at the next boundary of the
-    // period the time events ask for, or at once when a stroke held the program past it.
+    // Runs the clock from `from` for `seconds` as the program does: the window's own timer decides every wake-up (the
+    // boundary it waits for, the period the window asks for, a stroke that held the program past a boundary); this
+    // only moves the fake clock to the moment the timer is armed for and wakes it there. Setting the clock to
+    // another time is a clock change: the timer's wake-up comes when it was due in real time and finds the new time.
     void run(const QDateTime& from, int seconds) {
-        clock.set(from);
+        if (from.toMSecsSinceEpoch() != clock.now().toMSecsSinceEpoch()) {
+            clock.set(from);
+            timer->wake();
+        }
         const std::int64_t end = clock.epochNs() + std::int64_t(seconds) * 1'000'000'000;
-        std::int64_t target = clock.epochNs();
-        while (target < end) {
-            if (clock.epochNs() < target)
-                clock.advanceMs((target - clock.epochNs()) / 1'000'000);
-            orologio->onTimer();
-            const std::int64_t period = events->wantsHalfSecondTicks() ? 500'000'000 : 1'000'000'000;
-            target = nextTickAt(target, clock.epochNs(), period);
+        while (timer->isActive() && timer->nextExpiryNs() < end) {
+            if (clock.epochNs() < timer->nextExpiryNs())
+                clock.advanceNs(timer->nextExpiryNs() - clock.epochNs());
+            timer->wake();
         }
         if (clock.epochNs() < end)
-            clock.advanceMs((end - clock.epochNs()) / 1'000'000);
+            clock.advanceNs(end - clock.epochNs());
     }
     QStringList soundsPlayed() const {
         QStringList all;
@@ -99,11 +108,8 @@ struct RunningClock {
     QStringList windows;
     TimeEvents* events = nullptr;
     Orologio* orologio = nullptr;
+    BoundaryTimer* timer = nullptr;
 };
-
-QDateTime at(int h, int m, int s, int day = 9, int month = 12, int year = 2026) {
-    return QDateTime(QDate(year, month, day), QTime(h, m, s), QTimeZone::utc());
-}
 
 } // namespace
 
@@ -147,7 +153,7 @@ TEST(Chimes, SequencesOfTheHourAndHalfHour) {
 TEST(Chimes, StrokesFollowOneAnotherAndBigBenHoldsTheAlarmUntilSecond26) {
     RunningClock rc;
     rc.run(at(14, 59, 59), 20);
-    EXPECT_EQ(rc.sound.events, (QStringList{"15.00.00 Ora.wav", "15.00.02 Ora.wav", "15.00.04 Ora.wav"}))
+    EXPECT_EQ(rc.sound.events, (QStringList{"15.00.00.000 Ora.wav", "15.00.02.000 Ora.wav", "15.00.04.000 Ora.wav"}))
         << "the first stroke at the minute boundary, each next one as soon as the last has ended";
 
     RunningClock noon;
@@ -200,6 +206,19 @@ TEST(Alarm, AnEarlierChimeDoesNotReopenTheWindowInItsMinute) {
     off.store.write(keys::AllarmeMinuti, QStringLiteral("01"));
     off.run(at(16, 0, 55), 90);
     EXPECT_EQ(off.windows, QStringList{}) << "switched off";
+}
+
+// A clock set back (by hand, or by a time server after a wrong start) must not hold the alarm checks until it has
+// caught up with the last one.
+TEST(Alarm, StillOpensInItsMinuteAfterTheClockWasSetBack) {
+    RunningClock rc;
+    rc.store.write(keys::Allarme, QStringLiteral("1"));
+    rc.store.write(keys::AllarmeOre, QStringLiteral("07"));
+    rc.store.write(keys::AllarmeMinuti, QStringLiteral("45"));
+    rc.store.write(keys::SegnaleOrario, QStringLiteral("0"));
+    rc.run(at(8, 30, 0), 5);
+    rc.run(at(7, 44, 50), 90);
+    EXPECT_EQ(rc.windows, QStringList{"07.45.01 alarm"}) << "the first tick after the change is at 07:44:51";
 }
 
 TEST(Greeting, OnlyInTheFirstMinuteOf2001AndEveryHalfSecondThen) {

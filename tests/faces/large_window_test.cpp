@@ -49,6 +49,57 @@ protected:
     }
 };
 
+// Answers the "Fai" question box from inside the box's own event loop, noting what it asked. It never waits
+// forever: when no such box shows within the bound, it ends whatever modal window holds the event loop, so that a
+// missing or different box fails the test instead of hanging it.
+class BoxAnswerer : public QObject {
+public:
+    explicit BoxAnswerer(QMessageBox::StandardButton answer, int boundMs = 5000) : answer_(answer), boundMs_(boundMs) {
+        poll_.setInterval(10);
+        connect(&poll_, &QTimer::timeout, this, &BoxAnswerer::look);
+        poll_.start();
+        waited_.start();
+    }
+
+    bool answered = false;
+    bool gaveUp = false;
+    QString text, title;
+    QList<QMessageBox::StandardButton> offered;
+
+private:
+    void look() {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(top);
+            if (!box || !box->isVisible() || box->objectName() != QLatin1String("Fai"))
+                continue;
+            poll_.stop();
+            answered = true;
+            text = box->text();
+            title = box->windowTitle();
+            for (QAbstractButton* b : box->buttons())
+                offered << box->standardButton(b);
+            if (QAbstractButton* b = box->button(answer_))
+                b->click();
+            else
+                box->done(QDialog::Rejected);
+            return;
+        }
+        if (waited_.elapsed() < boundMs_)
+            return;
+        poll_.stop();
+        gaveUp = true;
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->done(QDialog::Rejected);
+        else if (QWidget* modal = QApplication::activeModalWidget())
+            modal->hide();
+    }
+
+    QMessageBox::StandardButton answer_;
+    int boundMs_;
+    QTimer poll_;
+    QElapsedTimer waited_;
+};
+
 class DigitaleTest : public test::TempDirTest {
 protected:
     DigitaleTest() : store(file(QStringLiteral("q.ini"))) {
@@ -309,23 +360,19 @@ TEST_F(DigitaleTest, WhileTimingRunsFaceButtonsAskFirst) {
             w->model().stopwatch().start();
         else
             w->model().countdown().start(60, {});
-        QString text, title;
-        QList<QMessageBox::StandardButton> offered;
-        QTimer::singleShot(0, w, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr) << c.name;
-            text = box->text();
-            title = box->windowTitle();
-            for (QAbstractButton* b : box->buttons())
-                offered << box->standardButton(b);
-            box->button(c.answerYes ? QMessageBox::Yes : QMessageBox::No)->click();
-        });
+        BoxAnswerer box(c.answerYes ? QMessageBox::Yes : QMessageBox::No);
         button(w, c.button)->click();
-        EXPECT_EQ(text, QStringLiteral("Cronometro o conto alla rovescia in corso. Interromperli e continuare?"))
+        if (!box.answered) {
+            ADD_FAILURE() << c.name << ": no \"Fai\" question box was shown"
+                          << (box.gaveUp ? " (gave up waiting and closed the modal window)" : "");
+            delete face.data();
+            continue;
+        }
+        EXPECT_EQ(box.text, QStringLiteral("Cronometro o conto alla rovescia in corso. Interromperli e continuare?"))
             << c.name;
-        EXPECT_EQ(title, QStringLiteral("Quadrantix")) << c.name;
-        EXPECT_EQ(offered.size(), 2) << c.name;
-        EXPECT_TRUE(offered.contains(QMessageBox::Yes) && offered.contains(QMessageBox::No)) << c.name;
+        EXPECT_EQ(box.title, QStringLiteral("Quadrantix")) << c.name;
+        EXPECT_EQ(box.offered.size(), 2) << c.name;
+        EXPECT_TRUE(box.offered.contains(QMessageBox::Yes) && box.offered.contains(QMessageBox::No)) << c.name;
         if (face) {
             EXPECT_EQ(face->model().Fai(), QLatin1String(c.fai)) << c.name;
         }

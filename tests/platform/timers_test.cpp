@@ -1,53 +1,73 @@
-// Timers: where the next boundary falls, that boundary ticks land on the new side of it, and the window gate.
+// The timers against the machine's real clocks: ticks land just after the boundaries of the clock they follow, with
+// either way of waking, and no tick nests inside another handler of the same window.
 #include "platform/boundary_timer.h"
 #include "platform/clock.h"
 #include "platform/hires_timer.h"
-#include "platform/ini_tool.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/row_name.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace qx;
 
-TEST(NextBoundary, CountsToTheNextMultipleOfThePeriod) {
-    constexpr std::int64_t s = 1'000'000'000, ms = 1'000'000;
-    const struct {
-        const char* name;
-        std::int64_t now, period, expected;
-    } cases[] = {
-        {"just after a second", 5 * s + 1, s, s - 1},
-        {"just before a second", 6 * s - 1, s, 1},
-        {"exactly on a second waits a whole one", 7 * s, s, s},
-        {"ten-millisecond grid", 5 * s + 123 * ms, 10 * ms, 7 * ms},
-        {"before the epoch", -s / 2, s, s / 2},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(nsToNextBoundary(c.now, c.period), c.expected) << c.name;
+namespace {
+
+struct RealTimeCase {
+    const char* name;
+    BoundaryTimer::TimeSource source;
+    BoundaryTimer::Backend backend;
+    std::int64_t medianLateNs; // how late after its boundary the median tick may read the clock
+};
+
+const RealTimeCase kRealTimeCases[] = {
+    {"wall clock on the kernel timer", BoundaryTimer::TimeSource::Wall, BoundaryTimer::Backend::KernelTimer, 3'000'000},
+    // The wall clock's boundaries fall anywhere in the uptime's period; these must land right after the uptime's own.
+    {"uptime on the kernel timer", BoundaryTimer::TimeSource::Uptime, BoundaryTimer::Backend::KernelTimer, 3'000'000},
+    // Without a kernel timer: Qt counts whole milliseconds, rounded up.
+    {"wall clock on the Qt timer", BoundaryTimer::TimeSource::Wall, BoundaryTimer::Backend::QtTimer, 5'000'000},
+    {"uptime on the Qt timer", BoundaryTimer::TimeSource::Uptime, BoundaryTimer::Backend::QtTimer, 5'000'000},
+};
+
+void PrintTo(const RealTimeCase& c, std::ostream* os) {
+    *os << c.name;
 }
 
-TEST(BoundaryTimer, EveryTickReadsATimeInALaterPeriod) {
+class RealTimeBoundaryTest : public ::testing::TestWithParam<RealTimeCase> {};
+
+TEST_P(RealTimeBoundaryTest, EveryTickReadsATimeJustAfterABoundaryOfALaterPeriod) {
+    const RealTimeCase& c = GetParam();
     SystemClock clock;
-    BoundaryTimer timer(clock, nullptr);
+    BoundaryTimer timer(clock, nullptr, nullptr, c.backend);
+    EXPECT_EQ(timer.usesKernelTimer(), c.backend == BoundaryTimer::Backend::KernelTimer);
+    timer.setTimeSource(c.source);
+    const auto now = [&] { return c.source == BoundaryTimer::TimeSource::Uptime ? clock.uptimeNs() : clock.epochNs(); };
     constexpr std::int64_t period = 20'000'000;
-    std::vector<std::int64_t> periods;
+    std::vector<std::int64_t> periods, phases;
     QEventLoop loop;
     QObject::connect(&timer, &BoundaryTimer::tick, &loop, [&] {
-        periods.push_back(clock.epochNs() / period);
-        if (periods.size() == 5)
+        const std::int64_t t = now();
+        periods.push_back(t / period);
+        phases.push_back(t % period);
+        if (periods.size() == 9)
             loop.quit();
     });
     QTimer::singleShot(5000, &loop, &QEventLoop::quit);
     timer.start(period);
     loop.exec();
-    ASSERT_EQ(periods.size(), 5u);
+    ASSERT_EQ(periods.size(), 9u);
     for (std::size_t i = 1; i < periods.size(); ++i)
         EXPECT_GT(periods[i], periods[i - 1]) << "two ticks in one period, or a tick before its boundary";
+    std::nth_element(phases.begin(), phases.begin() + 4, phases.end());
+    EXPECT_LT(phases[4], c.medianLateNs) << "median time after the boundary, ns";
 }
+
+INSTANTIATE_TEST_SUITE_P(Clocks, RealTimeBoundaryTest, ::testing::ValuesIn(kRealTimeCases), test::RowName());
 
 // A handler that yields to the event loop must not see its window's other timers, nor itself, tick inside it;
 // the ticks that fell due meanwhile are dropped, not delivered in a burst afterwards.
@@ -87,22 +107,4 @@ TEST(HiResTimer, NoTickNestsInsideAHandlerOfTheSameWindow) {
     EXPECT_EQ(fastTicksDuringYield, 0);
 }
 
-class INIToolTest : public test::TempDirTest {};
-
-TEST_F(INIToolTest, EntryCallNeverCreatesAFileButWritesAnExistingOne) {
-    INITool tool;
-    const QString missing = file(QStringLiteral("system.ini"));
-    EXPECT_FALSE(tool.entryCall(QString(), QStringLiteral("boot"), QStringLiteral("SCRNSAVE.EXE"), missing));
-    EXPECT_FALSE(QFileInfo::exists(missing));
-
-    test::writeFile(missing, "[boot]\nshell=x\n");
-    EXPECT_TRUE(
-        tool.entryCall(QStringLiteral("q.scr"), QStringLiteral("BOOT"), QStringLiteral("SCRNSAVE.EXE"), missing));
-    EXPECT_EQ(test::readFile(missing), QByteArray("[boot]\nshell=x\nSCRNSAVE.EXE=q.scr\n"));
-    EXPECT_EQ(INITool::read(missing, QStringLiteral("boot"), QStringLiteral("scrnsave.exe")), QStringLiteral("q.scr"));
-    EXPECT_FALSE(tool.entryCall(QString(), QStringLiteral("boot"), QStringLiteral("x"), dirPath()));
-}
-
-TEST(CartellaSistema, EndsWithExactlyOneSeparator) {
-    EXPECT_EQ(CartellaSistema(), QStringLiteral("/etc/"));
-}
+} // namespace

@@ -17,7 +17,8 @@ public:
     }
 
     std::int64_t epochNs() const override { return ns_; }
-    std::uint64_t uptimeMs() const override { return uptimeMs_; }
+    std::uint64_t uptimeMs() const override { return std::uint64_t(uptimeNs_ / 1'000'000); }
+    std::int64_t uptimeNs() const override { return uptimeNs_; }
     QTimeZone zone() const override { return zone_; }
 
     // Sets the local date and time; a QDateTime without a zone is read in the clock's zone.
@@ -28,16 +29,18 @@ public:
     void setLocal(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
         set(QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), zone_));
     }
-    void advanceMs(std::int64_t ms) {
-        ns_ += ms * 1'000'000;
-        uptimeMs_ += std::uint64_t(ms);
+    // Moves both clocks on, as time passing does.
+    void advanceMs(std::int64_t ms) { advanceNs(ms * 1'000'000); }
+    void advanceNs(std::int64_t ns) {
+        ns_ += ns;
+        uptimeNs_ += ns;
     }
-    void setUptimeMs(std::uint64_t ms) { uptimeMs_ = ms; }
+    void setUptimeMs(std::uint64_t ms) { uptimeNs_ = std::int64_t(ms) * 1'000'000; }
 
 private:
     QTimeZone zone_;
     std::int64_t ns_ = 0;
-    std::uint64_t uptimeMs_ = 0;
+    std::int64_t uptimeNs_ = 0;
 };
 
 } // namespace qx::test

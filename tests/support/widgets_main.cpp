@@ -1,4 +1,4 @@
-// Entry point of every unit test program: GoogleTest under an offscreen QApplication, so widget tests need no display.
+// Entry point of the widget tests: GoogleTest under an offscreen QApplication, so that they need no display.
 #include <QApplication>
 #include <gtest/gtest.h>
 
