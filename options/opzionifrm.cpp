@@ -103,26 +103,27 @@ QLabel* wrappedText(QWidget* parent, const QString& text, QRect geometry, Qt::Al
     return l;
 }
 
+// A control under the name the design gives it (the tests find it by that name).
+template <typename Widget, typename... Args>
+Widget* control(QWidget* parent, const char* name, QRect geometry, const Args&... args) {
+    auto* w = new Widget(args..., parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(geometry);
+    return w;
+}
+
 QPushButton* button(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
+    auto* b = control<QPushButton>(parent, name, geometry, text);
     b->setAutoDefault(false);
     return b;
 }
 
 QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    auto* c = new QCheckBox(text, parent);
-    c->setObjectName(QLatin1String(name));
-    c->setGeometry(geometry);
-    return c;
+    return control<QCheckBox>(parent, name, geometry, text);
 }
 
 QLineEdit* textField(QWidget* parent, const char* name, QRect geometry) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setGeometry(geometry);
-    return e;
+    return control<QLineEdit>(parent, name, geometry);
 }
 
 // `ore` and `minuti`: green digits of a display face on black.

@@ -60,21 +60,25 @@ protected:
             delete d.data();
     }
 
-    Opzionifrm* open() {
-        auto* d = new Opzionifrm({.clock = clock,
-                                  .store = store,
-                                  .sound = sound,
-                                  .BB_Suono = BB_Suono,
-                                  .Al_Suono = Al_Suono,
-                                  .programFolder = QStringLiteral("/q"),
-                                  .bootId = QStringLiteral("boot-a"),
-                                  .autostart = autostart,
-                                  .pictures = nullptr,
-                                  .beep = [this] { ++beeps; },
-                                  .startSysInfo = {}});
+    OptionsContext context(SettingsStore& s) {
+        return {.clock = clock,
+                .store = s,
+                .sound = sound,
+                .BB_Suono = BB_Suono,
+                .Al_Suono = Al_Suono,
+                .programFolder = QStringLiteral("/q"),
+                .bootId = QStringLiteral("boot-a"),
+                .autostart = autostart,
+                .pictures = nullptr,
+                .beep = [this] { ++beeps; },
+                .startSysInfo = {}};
+    }
+    Opzionifrm* open(OptionsContext c) {
+        auto* d = new Opzionifrm(std::move(c));
         dialogs.emplace_back(d);
         return d;
     }
+    Opzionifrm* open() { return open(context(store)); }
     template <typename T = QWidget> static T* child(const QWidget* d, const char* name) {
         T* w = d->findChild<T*>(QLatin1String(name));
         if (!w)
@@ -352,18 +356,7 @@ TEST_F(OptionsTest, OkThatCannotWriteSaysSoAndKeepsTheDialog) {
     // A folder where the settings file should be: nothing can be written there.
     SettingsStore blocked(file(QStringLiteral("blocked")));
     QDir().mkpath(blocked.path());
-    auto* d = new Opzionifrm({.clock = clock,
-                              .store = blocked,
-                              .sound = sound,
-                              .BB_Suono = BB_Suono,
-                              .Al_Suono = Al_Suono,
-                              .programFolder = QStringLiteral("/q"),
-                              .bootId = QStringLiteral("boot-a"),
-                              .autostart = autostart,
-                              .pictures = nullptr,
-                              .beep = {},
-                              .startSysInfo = {}});
-    dialogs.emplace_back(d);
+    Opzionifrm* d = open(context(blocked));
     d->show();
     press(d, "Command1");
     EXPECT_TRUE(d->isVisible()) << "the user's settings are still in the dialog";
@@ -493,18 +486,9 @@ TEST_F(OptionsTest, SystemInformationButtonAsksTheAboutWindow) {
     Opzionifrm* d = open();
     EXPECT_FALSE(child(d, "Command3")->isEnabled()) << "without an about window there is nothing to ask";
     int asked = 0;
-    auto* withAbout = new Opzionifrm({.clock = clock,
-                                      .store = store,
-                                      .sound = sound,
-                                      .BB_Suono = BB_Suono,
-                                      .Al_Suono = Al_Suono,
-                                      .programFolder = QStringLiteral("/q"),
-                                      .bootId = QStringLiteral("boot-a"),
-                                      .autostart = autostart,
-                                      .pictures = nullptr,
-                                      .beep = {},
-                                      .startSysInfo = [&] { ++asked; }});
-    dialogs.emplace_back(withAbout);
+    OptionsContext withSysInfo = context(store);
+    withSysInfo.startSysInfo = [&] { ++asked; };
+    Opzionifrm* withAbout = open(std::move(withSysInfo));
     EXPECT_EQ(child<QAbstractButton>(withAbout, "Command3")->text(),
               QStringLiteral("Informazioni sul computer in uso"));
     press(withAbout, "Command3");
