@@ -1,15 +1,14 @@
 // The one per-user settings store that the clock, the screensaver and the lifetime accumulator share.
 #include "core/settings_store.h"
 
+#include "platform/environment.h"
 #include "platform/file_ops.h"
-#include "platform/ini_document.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,10 +16,6 @@
 namespace qx {
 
 namespace {
-constexpr qint64 kMaxStoreBytes = 64 * 1024 * 1024;
-// How long a writer waits for another writer before giving up (a stopped process must not hang the clock).
-constexpr std::chrono::milliseconds kLockPatience{3000};
-
 bool sameTime(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
@@ -30,10 +25,8 @@ QString SettingsStore::defaultPath() {
     const QString explicitPath = qEnvironmentVariable("QUADRANTIX_CONFIG");
     if (!explicitPath.isEmpty())
         return explicitPath;
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QLatin1String("/.config");
-    return base + QLatin1String("/Quadrantix/Quadrantix.ini");
+    const QString base = xdgFolder("XDG_CONFIG_HOME", ".config");
+    return base.isEmpty() ? QString() : base + QLatin1String("/Quadrantix/Quadrantix.ini");
 }
 
 SettingsStore::SettingsStore(QString path) : path_(std::move(path)), nativePath_(QFile::encodeName(path_)) {}
@@ -47,12 +40,13 @@ void SettingsStore::forget() const {
         ::close(fd_);
     fd_ = -1;
     size_ = -1;
-    values_.clear();
+    doc_ = IniDocument();
 }
 
 void SettingsStore::refresh() const {
     struct stat st {};
-    if (::stat(nativePath_.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (nativePath_.isEmpty() || ::stat(nativePath_.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_size > kMaxIniFileBytes) {
         forget();
         return;
     }
@@ -61,14 +55,14 @@ void SettingsStore::refresh() const {
         return;
 
     forget();
-    const int fd = ::open(nativePath_.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFile(path_);
     struct stat opened {};
     if (fd < 0 || ::fstat(fd, &opened) != 0) {
         if (fd >= 0)
             ::close(fd);
         return;
     }
-    const FileRead file = readWholeFile(fd, kMaxStoreBytes);
+    FileRead file = readWholeFile(fd, kMaxIniFileBytes);
     if (!file.ok) {
         ::close(fd);
         return;
@@ -80,43 +74,75 @@ void SettingsStore::refresh() const {
     size_ = opened.st_size;
     mtime_ = opened.st_mtim;
     ctime_ = opened.st_ctim;
-    values_ = IniDocument::parse(file.data).values();
+    doc_ = IniDocument::parse(std::move(file.data));
 }
 
 QString SettingsStore::read(QStringView section, QStringView key) const {
     refresh();
-    return values_.value(IniDocument::lookupKey(section, key));
+    return doc_.value(section, key).value_or(QString());
 }
 
-bool SettingsStore::write(QStringView section, QStringView key, const QString& value) {
-    const QFileInfo info(path_);
-    if (!QDir().mkpath(info.absolutePath()))
+QString SettingsStore::Transaction::read(QStringView section, QStringView key) const {
+    return doc_.value(section, key).value_or(QString());
+}
+
+void SettingsStore::Transaction::write(QStringView section, QStringView key, const QString& value) {
+    if (doc_.value(section, key) == value)
+        return;
+    if (doc_.setValue(section, key, value))
+        changed_ = true;
+    else
+        refused_ = true;
+}
+
+bool SettingsStore::update(const std::function<void(Transaction&)>& change, std::chrono::milliseconds patience) {
+    // Through a symbolic link the lock and the temporary file go beside the file it points at, so that every path
+    // to one store takes one lock.
+    const QString target = resolveSymlinks(path_);
+    struct stat st {};
+    if (target.isEmpty() || (::stat(QFile::encodeName(target).constData(), &st) == 0 && !S_ISREG(st.st_mode)))
+        return false; // a directory, a FIFO or a device where the store should be: leave it alone, at once
+    if (!QDir().mkpath(QFileInfo(target).absolutePath()))
         return false;
-    FileLock lock(path_ + QLatin1String(".lock"), kLockPatience);
+    FileLock lock(target + QLatin1String(".lock"), patience);
     if (!lock.locked())
         return false;
+    removeLeftoverTemporaries(target);
 
     // Merge with what is on disk now, not with what this process read earlier.
     IniDocument doc;
-    const int fd = ::open(nativePath_.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFile(target);
     if (fd >= 0) {
-        const FileRead file = readWholeFile(fd, kMaxStoreBytes);
+        FileRead file = readWholeFile(fd, kMaxIniFileBytes);
         ::close(fd);
         if (!file.ok)
-            return false; // a directory or an oversized file where the store should be: leave it alone
-        doc = IniDocument::parse(file.data);
-    } else if (errno != ENOENT) {
+            return false; // too large to be a settings file: leave it alone
+        doc = IniDocument::parse(std::move(file.data));
+    } else if (::stat(QFile::encodeName(target).constData(), &st) == 0 || errno != ENOENT) {
         return false;
     }
-    doc.setValue(section, key, value);
-    return replaceFileAtomically(path_, doc.serialize());
+    Transaction transaction(doc);
+    change(transaction);
+    if (transaction.refused_)
+        return false;
+    return !transaction.changed_ || replaceFileAtomically(target, doc.serialize());
 }
 
-void SettingsStore::firstRunInit() {
+bool SettingsStore::write(QStringView section, QStringView key, const QString& value) {
+    return update([&](Transaction& t) { t.write(section, key, value); });
+}
+
+bool SettingsStore::firstRunInit() {
     if (!read(keys::BigBen).isEmpty())
-        return;
-    for (const SettingKey& k : kFirstRunKeys)
-        write(k, QStringView(k.firstRun).toString());
+        return true;
+    return update(
+        [](Transaction& t) {
+            if (!t.read(keys::BigBen).isEmpty() || !t.wholeFileUnderstood())
+                return;
+            for (const SettingKey& k : kFirstRunKeys)
+                t.write(k, QStringView(k.firstRun).toString());
+        },
+        kStartPatience);
 }
 
 } // namespace qx

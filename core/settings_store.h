@@ -2,20 +2,30 @@
 #pragma once
 
 #include "core/settings_keys.h"
+#include "platform/ini_document.h"
 
-#include <QHash>
 #include <QString>
+#include <chrono>
+#include <functional>
 #include <sys/types.h>
 
 namespace qx {
 
 // A plain INI file (see DESIGN.md). Every read sees what any process wrote before it: the file is checked with one
 // stat() per read and parsed again only when it was replaced or changed. Every write replaces the file atomically
-// under a lock, merging with what others wrote meanwhile. Nothing here ever fails loudly: what cannot be read reads
-// as the empty text, and a write that cannot be completed leaves the previous file whole.
+// under a lock, merging with what others wrote meanwhile. What cannot be read reads as the empty text: a missing
+// file, anything but a regular file (a FIFO, a directory), a file too large to be a settings file. A write that
+// cannot be completed leaves the previous file whole and returns false.
 class SettingsStore {
 public:
-    // QUADRANTIX_CONFIG if set, else $XDG_CONFIG_HOME/Quadrantix/Quadrantix.ini (~/.config by default).
+    // How long a write waits for another writer (a stopped process must not hang the clock).
+    static constexpr std::chrono::milliseconds kLockPatience{3000};
+    // How long the first-run initialisation waits: the clock's window must come up whatever the lock does.
+    static constexpr std::chrono::milliseconds kStartPatience{500};
+
+    // QUADRANTIX_CONFIG if set, else $XDG_CONFIG_HOME/Quadrantix/Quadrantix.ini (~/.config by default, the home
+    // folder taken from the password database when HOME is not set). Empty when no home folder is known: such a
+    // store reads as empty and never writes.
     static QString defaultPath();
 
     explicit SettingsStore(QString path = defaultPath());
@@ -28,12 +38,35 @@ public:
     QString read(QStringView section, QStringView key) const;
     QString read(const SettingKey& k) const { return read(k.section, k.key); }
 
-    // Returns whether the value reached the disk; callers of the programs ignore it.
+    // Several keys read and written as one step: `change` sees the file as it is on disk under the lock, and what
+    // it writes reaches the disk in one atomic replacement, or not at all. No other writer runs in between.
+    class Transaction {
+    public:
+        QString read(QStringView section, QStringView key) const;
+        QString read(const SettingKey& k) const { return read(k.section, k.key); }
+        void write(QStringView section, QStringView key, const QString& value);
+        void write(const SettingKey& k, const QString& value) { write(k.section, k.key, value); }
+        // False when some line of the file was not understood, so that a key may be there unseen.
+        bool wholeFileUnderstood() const { return !doc_.hasUnreadableLines(); }
+
+    private:
+        friend class SettingsStore;
+        explicit Transaction(IniDocument& doc) : doc_(doc) {}
+        IniDocument& doc_;
+        bool changed_ = false;
+        bool refused_ = false;
+    };
+    // Returns whether the change reached the disk (true also when it changed nothing). False when the lock was not
+    // obtained within `patience`, the file could not be read or written, or a key had no name.
+    bool update(const std::function<void(Transaction&)>& change, std::chrono::milliseconds patience = kLockPatience);
+
     bool write(QStringView section, QStringView key, const QString& value);
     bool write(const SettingKey& k, const QString& value) { return write(k.section, k.key, value); }
 
-    // At every start of the clock: when "Big Ben" is empty, write every first-run value in order.
-    void firstRunInit();
+    // At every start of the clock: when "Big Ben" is empty, write every first-run value, as one update. A file with
+    // lines the reader cannot understand is left alone (a key it holds might be among them). Returns false when
+    // the values were due but could not be written.
+    bool firstRunInit();
 
 private:
     void refresh() const;
@@ -49,7 +82,7 @@ private:
     mutable off_t size_ = -1;
     mutable timespec mtime_{};
     mutable timespec ctime_{};
-    mutable QHash<QString, QString> values_;
+    mutable IniDocument doc_;
 };
 
 } // namespace qx

@@ -3,9 +3,9 @@
 
 #include "core/faces.h"
 #include "core/settings_store.h"
+#include "platform/environment.h"
 #include "platform/file_ops.h"
 #include "platform/trace.h"
-#include "platform/user_dirs.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMenu>
+#include <QPointer>
 #include <QSet>
 #include <QTranslator>
 #include <QWindow>
@@ -32,37 +33,71 @@ void startUp(FaceManager& faces, const SettingsStore& store) {
             faces.showFace(face);
 }
 
+namespace {
+// One argument of a desktop entry's Exec key. The argument is quoted, and inside the quotes ", `, $ and \ take a
+// backslash; % is doubled, as it would start a field code; then the whole value is escaped as any string value is,
+// so that a backslash of the path ends up as four. Readers undo these in the opposite order.
+QString execArgument(const QString& argument) {
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : argument) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            quoted += u'\\';
+        quoted += c;
+        if (c == u'%')
+            quoted += u'%';
+    }
+    quoted += u'"';
+    QString value;
+    for (const QChar c : quoted) {
+        if (c == u'\\')
+            value += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            value += QStringLiteral("\\n");
+        else if (c == u'\t')
+            value += QStringLiteral("\\t");
+        else if (c == u'\r')
+            value += QStringLiteral("\\r");
+        else
+            value += c;
+    }
+    return value;
+}
+} // namespace
+
 QString launcherPath() {
-    return xdgDataHome() + QLatin1String("/applications/quadrantix.desktop");
+    const QString base = xdgFolder("XDG_DATA_HOME", ".local/share");
+    return base.isEmpty() ? QString() : base + QLatin1String("/applications/quadrantix.desktop");
 }
 
-QString registerLauncher(const QString& executable) {
-    const QString path = launcherPath();
-
-    // Exec of the desktop entry format: the path in double quotes with \ " ` $ escaped by a backslash; every
-    // backslash then escaped again, as the format's string values need (GLib refuses "\$"); % doubled, as it starts
-    // a field code.
-    QString exec = executable;
-    for (const char* c : {"\\", "\"", "`", "$"})
-        exec.replace(QLatin1String(c), QLatin1String("\\") + QLatin1String(c));
-    exec.replace(QLatin1String("\\"), QLatin1String("\\\\"));
-    exec.replace(QLatin1String("%"), QLatin1String("%%"));
+QString registerLauncher(const QString& executable, const QString& path) {
+    if (path.isEmpty())
+        return path;
     const QByteArray entry = QStringLiteral("[Desktop Entry]\n"
                                             "Type=Application\n"
                                             "Name=Quadrantix\n"
                                             "GenericName=Orologio\n"
                                             "Comment=Orologio multifunzione con allarme, rintocchi e cronometro\n"
-                                            "Exec=\"%1\"\n"
+                                            "Exec=%1\n"
                                             "Terminal=false\n"
                                             "Categories=Utility;Clock;\n")
-                                 .arg(exec)
+                                 .arg(execArgument(executable))
                                  .toUtf8();
-    QFile existing(path);
-    if (existing.open(QIODevice::ReadOnly) && existing.readAll() == entry)
+    const FileRead existing = readRegularFile(path, kMaxIniFileBytes);
+    if (existing.ok && existing.data == entry)
         return path;
     if (QDir().mkpath(QFileInfo(path).absolutePath()))
         replaceFileAtomically(path, entry);
     return path;
+}
+
+void deleteRemainingWindows() {
+    // Pop-ups and dialogs with a parent go with it; the list is checked through QPointer as parents go first.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (!w->parentWidget())
+            windows << w;
+    for (const QPointer<QWidget>& w : windows)
+        delete w.data();
 }
 
 void installItalianTranslations(QCoreApplication& app) {

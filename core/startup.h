@@ -15,11 +15,18 @@ class SettingsStore;
 // hidden with its chimes and alarm.
 void startUp(FaceManager& faces, const SettingsStore& store);
 
-// Writes or refreshes the launcher quadrantix.desktop in $XDG_DATA_HOME/applications, pointing at `executable`.
-// It is what the start-at-log-on option copies, and it puts the clock in the desktop's menu. Returns the path.
-QString registerLauncher(const QString& executable);
-// Where registerLauncher writes the launcher.
+// $XDG_DATA_HOME/applications/quadrantix.desktop (~/.local/share by default, the home folder taken from the password
+// database when HOME is not set); empty when no home folder is known.
 QString launcherPath();
+
+// Writes the launcher at `path` pointing at `executable` (any path: spaces, quotes, $, % and backslashes are
+// quoted for the desktop entry format), or leaves it untouched when it already says exactly that. It is what the
+// start-at-log-on option copies, and it puts the clock in the desktop's menu. Returns the path.
+QString registerLauncher(const QString& executable, const QString& path = launcherPath());
+
+// After the event loop: deletes the windows still open (a face, the alarm window), so that the program ends with
+// nothing of its own left allocated.
+void deleteRemainingWindows();
 
 // Italian texts for the toolkit's own dialogs and menus, whatever the user's language.
 void installItalianTranslations(QCoreApplication& app);

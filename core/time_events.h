@@ -8,10 +8,10 @@ namespace qx {
 class TimeEventHooks {
 public:
     virtual ~TimeEventHooks() = default;
-    // The chime tick (every 500 ms): millennium check, Big Ben, half-hour sequence, hour strokes. A stroke is played
-    // to its end before this returns.
+    // The chime tick (every second, or every half second while wantsHalfSecondTicks()): millennium check, Big Ben,
+    // half-hour sequence, hour strokes. A stroke is played to its end before this returns.
     virtual void chimeTick(const QString& orario, int ora12) = 0;
-    // The alarm tick (every 2000 ms).
+    // The alarm tick (every two seconds).
     virtual void alarmTick(const QString& orario) = 0;
     // True while the chime tick must come every half second (a sequence is under way, or the greeting's minute);
     // otherwise once a second, with the hands, is enough.

@@ -19,8 +19,11 @@ namespace {
 constexpr Qt::WindowFlags kDialogFrame =
     Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 
+// Plain text always: the alarm's message comes from the store, and markup in it must show as the characters typed.
 QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    auto* l = new QLabel(text, parent);
+    auto* l = new QLabel(parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setText(text);
     l->setObjectName(QLatin1String(name));
     l->setGeometry(geometry);
     return l;
@@ -28,7 +31,8 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geom
 
 QLabel* picture(QWidget* parent, const QString& artwork, QRect geometry) {
     auto* l = new QLabel(parent);
-    l->setPixmap(renderArtwork(artwork, geometry.size()));
+    l->setTextFormat(Qt::PlainText);
+    l->setPixmap(renderArtwork(artwork, geometry.size(), parent->devicePixelRatioF()));
     l->setGeometry(geometry);
     return l;
 }
@@ -55,7 +59,7 @@ Allarme::Allarme(const SettingsStore& store, std::shared_ptr<SoundObject> melody
     message->setWordWrap(true);
     traceEvent("alarm", message->text());
     picture(this, QStringLiteral("info"), QRect(pxi(120), pxi(120), 32, 32));
-    picture(this, QStringLiteral("logo_small"), QRect(pxi(240), pxi(480), 48, 48));
+    picture(this, QStringLiteral("logo_48"), QRect(pxi(240), pxi(480), 48, 48));
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("Command1"));

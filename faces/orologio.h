@@ -41,7 +41,8 @@ public:
 
     // What the window's timer does at each wake-up: the hands tick when a new second has begun, then the chime tick,
     // then the alarm tick when two seconds have passed since the last one. The hands, chime and alarm timers share
-    // one wake-up a second; the chime tick comes every half second only while a chime sequence is under way.
+    // one wake-up a second; the chime tick comes every half second only while a chime sequence is under way or in
+    // the greeting's minute (faces/analog_wake_plan.h decides).
     void onTimer();
     // One hands tick now, or at a time the caller has just read.
     void handsTick();

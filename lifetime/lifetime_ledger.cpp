@@ -34,6 +34,7 @@ LifetimeLedger LifetimeLedger::fromText(const QString& total, const QString& boo
     if (!t)
         return ledger;
     ledger.total = *t;
+    ledger.totalKnown = true;
     ledger.boot = boot;
     if (const std::optional<std::uint64_t> c = wholeNumber(counted)) {
         ledger.counted = *c;
@@ -54,6 +55,7 @@ std::uint64_t LifetimeLedger::totalAt(const QString& currentBoot, std::uint64_t 
 LifetimeLedger LifetimeLedger::advancedTo(const QString& currentBoot, std::uint64_t uptimeS) const {
     LifetimeLedger next;
     next.total = totalAt(currentBoot, uptimeS);
+    next.totalKnown = true;
     next.boot = currentBoot;
     next.counted = uptimeS;
     next.countedKnown = true;

@@ -14,6 +14,8 @@ struct LifetimeLedger {
     std::uint64_t total = 0;
     QString boot;
     std::uint64_t counted = 0;
+    // False when "Timer vita" held no whole number (it then counts as 0).
+    bool totalKnown = false;
     // False when "Timer vita contati" held no whole number; nothing of any boot is then taken as counted.
     bool countedKnown = false;
 

@@ -10,8 +10,9 @@ namespace qx {
 namespace {
 using Texts = std::array<QString, 3>;
 
-Texts readTexts(const SettingsStore& store) {
-    return {store.read(keys::TimerVita), store.read(keys::TimerVitaAvvio), store.read(keys::TimerVitaContati)};
+// From the store, or from a transaction on it.
+template <typename Reader> Texts readTexts(const Reader& from) {
+    return {from.read(keys::TimerVita), from.read(keys::TimerVitaAvvio), from.read(keys::TimerVitaContati)};
 }
 
 LifetimeLedger ledgerOf(const Texts& texts) {
@@ -33,10 +34,19 @@ LifetimeLedger LifetimeStore::read() const {
 }
 
 bool LifetimeStore::update(const std::function<LifetimeLedger(const LifetimeLedger&)>& change) {
-    // One key at a time: a reader between the writes sees a mixture, and a second writer may interleave.
-    const LifetimeLedger next = change(ledgerOf(readTexts(store_)));
-    return store_.write(keys::TimerVita, next.totalText()) && store_.write(keys::TimerVitaAvvio, next.boot) &&
-           store_.write(keys::TimerVitaContati, next.countedText());
+    bool leftAlone = false;
+    const bool written = store_.update([&](SettingsStore::Transaction& t) {
+        const LifetimeLedger now = ledgerOf(readTexts(t));
+        if (!now.totalKnown && !t.wholeFileUnderstood()) {
+            leftAlone = true;
+            return;
+        }
+        const LifetimeLedger next = change(now);
+        t.write(keys::TimerVita, next.totalText());
+        t.write(keys::TimerVitaAvvio, next.boot);
+        t.write(keys::TimerVitaContati, next.countedText());
+    });
+    return written && !leftAlone;
 }
 
 } // namespace qx

@@ -17,8 +17,10 @@ public:
     // is replacing them: a reading that falls across a replacement of the file is taken again.
     LifetimeLedger read() const;
 
-    // Reads the three keys, has `change` compute their new values and writes them. Returns whether the new values
-    // reached the disk.
+    // Reads the three keys, has `change` compute their new values and writes them, as one step under the store's
+    // lock: no other writer comes between, and no reader sees some of the keys new and others old. Returns whether the
+    // new values reached the disk. A file with lines the store cannot read, in which no total can be read either, is
+    // left alone: the total may be among those lines, and starting it again from 0 would lose it.
     bool update(const std::function<LifetimeLedger(const LifetimeLedger&)>& change);
 
 private:

@@ -2,7 +2,7 @@
 #include "options/autostart.h"
 
 #include "core/startup.h"
-#include "platform/user_dirs.h"
+#include "platform/environment.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +11,8 @@
 namespace qx {
 
 AutostartEntry AutostartEntry::forUser() {
-    return {launcherPath(), xdgConfigHome() + QLatin1String("/autostart")};
+    const QString config = xdgFolder("XDG_CONFIG_HOME", ".config");
+    return {launcherPath(), config.isEmpty() ? QString() : config + QLatin1String("/autostart")};
 }
 
 QString AutostartEntry::entryPath() const {
@@ -23,6 +24,8 @@ bool AutostartEntry::isPresent() const {
 }
 
 bool AutostartEntry::apply(bool on) const {
+    if (launcher.isEmpty() || autostartFolder.isEmpty())
+        return false; // no home folder: nowhere to keep the entry
     const QString entry = entryPath();
     if (!on)
         return QFile::remove(entry) || !QFileInfo::exists(entry);

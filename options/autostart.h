@@ -9,7 +9,7 @@ struct AutostartEntry {
     QString launcher;        // the launcher the clock writes at every start
     QString autostartFolder; // the folder whose entries the desktop session starts at log-on
 
-    // $XDG_DATA_HOME/applications/quadrantix.desktop and $XDG_CONFIG_HOME/autostart.
+    // $XDG_DATA_HOME/applications/quadrantix.desktop and $XDG_CONFIG_HOME/autostart; empty without a home folder.
     static AutostartEntry forUser();
 
     QString entryPath() const; // the copy in the autostart folder, under the launcher's own name

@@ -1,13 +1,20 @@
-// File operations that never leave a half-written file behind.
+// File operations that never leave a half-written file behind and never open what is not a regular file.
 #include "platform/file_ops.h"
 
+#include <QDir>
 #include <QFileInfo>
 
+#include <cctype>
 #include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <time.h>
+#include <thread>
 #include <unistd.h>
 
 namespace qx {
@@ -28,42 +35,45 @@ bool writeAll(int fd, const char* p, qint64 n) {
     return true;
 }
 
-QString resolveLinks(const QString& path) {
-    QFileInfo info(path);
-    for (int hops = 0; info.isSymLink() && hops < 16; ++hops)
-        info.setFile(info.symLinkTarget());
-    return info.filePath();
+// ".<name>.XXXXXX", the temporary files of replaceFileAtomically.
+bool isTemporaryOf(const char* entry, const QByteArray& name) {
+    const std::size_t len = std::strlen(entry);
+    if (len != std::size_t(name.size()) + 8 || entry[0] != '.' ||
+        std::memcmp(entry + 1, name.constData(), name.size()) || entry[name.size() + 1] != '.')
+        return false;
+    for (std::size_t i = std::size_t(name.size()) + 2; i < len; ++i)
+        if (!std::isalnum(static_cast<unsigned char>(entry[i])))
+            return false;
+    return true;
 }
 
 } // namespace
 
-bool replaceFileAtomically(const QString& path, const QByteArray& data) {
-    const QString target = resolveLinks(path);
-    const QFileInfo info(target);
-    QByteArray tmpl =
-        QFile::encodeName(info.absolutePath() + QLatin1String("/.") + info.fileName() + QLatin1String(".XXXXXX"));
-    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
+QString resolveSymlinks(const QString& path) {
+    QString current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(current);
+        if (!info.isSymLink())
+            break;
+        current = info.symLinkTarget(); // absolute, relative targets resolved against the link's folder
+    }
+    return current;
+}
 
-    bool ok = writeAll(fd, data.constData(), data.size());
-    struct stat old {};
-    if (ok && ::stat(QFile::encodeName(target).constData(), &old) == 0)
-        ok = S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(tmpl.constData(), QFile::encodeName(target).constData()) == 0;
-    if (!ok) {
-        ::unlink(tmpl.constData());
-        return false;
+int openRegularFile(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (native.isEmpty() || ::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    // O_NONBLOCK in case the path became a FIFO since the stat: the open then returns at once, and fstat says no.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
     }
-    // Make the rename itself durable; if this fails the new file is already in place for every reader.
-    const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    return fd;
 }
 
 FileRead readWholeFile(int fd, qint64 maxBytes) {
@@ -86,33 +96,125 @@ FileRead readWholeFile(int fd, qint64 maxBytes) {
     return result;
 }
 
+FileRead readRegularFile(const QString& path, qint64 maxBytes) {
+    const int fd = openRegularFile(path);
+    FileRead r = readWholeFile(fd, maxBytes);
+    if (fd >= 0)
+        ::close(fd);
+    return r;
+}
+
+bool replaceFileAtomically(const QString& path, const QByteArray& data) {
+    const QString target = resolveSymlinks(path);
+    const QByteArray nativeTarget = QFile::encodeName(target);
+    struct stat old {};
+    const bool exists = ::stat(nativeTarget.constData(), &old) == 0;
+    if ((exists && !S_ISREG(old.st_mode)) || (!exists && errno != ENOENT))
+        return false; // never replace a directory, a FIFO or a device, nor guess past an error
+    const QFileInfo info(target);
+    QByteArray tmpl =
+        QFile::encodeName(info.absolutePath() + QLatin1String("/.") + info.fileName() + QLatin1String(".XXXXXX"));
+    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+
+    bool ok = writeAll(fd, data.constData(), data.size());
+    ok = ok && (!exists || ::fchmod(fd, old.st_mode & 07777) == 0);
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(tmpl.constData(), nativeTarget.constData()) == 0;
+    if (!ok) {
+        ::unlink(tmpl.constData());
+        return false;
+    }
+    // Make the rename itself durable; if this fails the new file is already in place for every reader.
+    const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+void removeLeftoverTemporaries(const QString& target) {
+    const QFileInfo info(target);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const QByteArray name = QFile::encodeName(info.fileName());
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryOf(entry->d_name, name))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+namespace {
+// A blocking flock() cannot be given a time limit, so it runs on a thread of its own while the caller waits for it
+// at most its patience. The thread has its own descriptor of the same open file (flock locks belong to the open
+// file, so a lock it obtains is the caller's); if the caller has given up, closing that descriptor, the last one,
+// lets the lock go again.
+struct LockWait {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    bool obtained = false;
+    bool abandoned = false;
+};
+
+bool waitForLock(int fd, std::chrono::milliseconds patience) {
+    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0)
+        return false;
+    auto wait = std::make_shared<LockWait>();
+    try {
+        std::thread([wait, own] {
+            int r;
+            do
+                r = ::flock(own, LOCK_EX);
+            while (r != 0 && errno == EINTR);
+            {
+                const std::lock_guard guard(wait->mutex);
+                wait->finished = true;
+                wait->obtained = r == 0 && !wait->abandoned;
+            }
+            wait->done.notify_one();
+            ::close(own); // the caller's descriptor keeps the lock, or, if it gave up and closed it, this frees it
+        }).detach();
+    } catch (const std::system_error&) {
+        ::close(own);
+        return false;
+    }
+    std::unique_lock guard(wait->mutex);
+    if (wait->done.wait_for(guard, patience, [&] { return wait->finished; }))
+        return wait->obtained;
+    wait->abandoned = true;
+    return false;
+}
+} // namespace
+
 FileLock::FileLock(const QString& lockPath, std::chrono::milliseconds patience) {
-    fd_ = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    fd_ = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0600);
+    struct stat st {};
+    if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd_);
+        fd_ = -1;
+    }
     if (fd_ < 0)
         return;
-    timespec start{}, now{};
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    long pauseNs = 50'000;
-    for (;;) {
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-            locked_ = true;
-            return;
-        }
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return;
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        const auto waitedMs = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1'000'000;
-        if (waitedMs >= patience.count())
-            return;
-        const timespec pause{0, pauseNs};
-        nanosleep(&pause, nullptr);
-        pauseNs = std::min(pauseNs * 2, 2'000'000L);
-    }
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+        locked_ = true;
+    else if (errno == EWOULDBLOCK || errno == EINTR)
+        locked_ = waitForLock(fd_, patience);
 }
 
 FileLock::~FileLock() {
     if (fd_ >= 0)
-        ::close(fd_); // closing releases the lock
+        ::close(fd_); // closing the last descriptor of the open file releases the lock
 }
 
 } // namespace qx

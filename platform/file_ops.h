@@ -1,4 +1,4 @@
-// File operations that never leave a half-written file behind.
+// File operations that never leave a half-written file behind and never open what is not a regular file.
 #pragma once
 
 #include <QByteArray>
@@ -7,12 +7,16 @@
 
 namespace qx {
 
-// Replaces the file at path with data as one step: written to a temporary file beside it, flushed to disk and
-// renamed over it. Readers see the whole old file or the whole new one; on any failure (full disk, read-only
-// folder, path is a directory) the old file is left whole, the temporary file is removed and false is returned.
-// A replaced file keeps its permissions; a new one is private to the user. A symbolic link is followed, so the file
-// it points at is replaced and the link stays.
-bool replaceFileAtomically(const QString& path, const QByteArray& data);
+// Larger than any settings or INI file a person keeps (a 1 MB value included): a bigger file is not read at all.
+inline constexpr qint64 kMaxIniFileBytes = 32 * 1024 * 1024;
+
+// The file a path names once symbolic links are followed (the path itself when it is none; the link's target when
+// that does not exist yet). Two paths that reach one file through links give the same result.
+QString resolveSymlinks(const QString& path);
+
+// Opens a regular file (or a link to one) for reading; -1 for anything else. A FIFO, a device, a socket or a
+// directory is never opened, so nothing here can block or have a device's side effects.
+int openRegularFile(const QString& path);
 
 // Reads a whole regular file of at most maxBytes; nothing for anything else (missing, unreadable, a directory).
 struct FileRead {
@@ -20,9 +24,24 @@ struct FileRead {
     QByteArray data;
 };
 FileRead readWholeFile(int fd, qint64 maxBytes);
+// openRegularFile and readWholeFile in one.
+FileRead readRegularFile(const QString& path, qint64 maxBytes);
 
-// An exclusive advisory lock on a lock file, held for the object's lifetime. It waits at most `patience` for another
-// holder, so that a stuck process cannot hang its peers; locked() says whether the lock was obtained.
+// Replaces the file at path with data as one step: written to a temporary file beside it, flushed to disk and
+// renamed over it. Readers see the whole old file or the whole new one; on any failure (full disk, read-only
+// folder, path is a directory, a FIFO or anything but a regular file) the old file is left whole, the temporary file
+// is removed and false is returned. A replaced file keeps its permissions; a new one is private to the user. A
+// symbolic link is followed, so the file it points at is replaced and the link stays.
+bool replaceFileAtomically(const QString& path, const QByteArray& data);
+
+// Removes the temporary files that replaceFileAtomically(target) left when its process was killed mid-write. Only
+// call it while holding the lock every writer of `target` holds: then no live writer has a temporary file.
+void removeLeftoverTemporaries(const QString& target);
+
+// An exclusive advisory lock on a lock file, held for the object's lifetime. A waiting writer sleeps in the kernel
+// and is woken when the holder lets go, so writers that want the lock get it in turn; it waits at most `patience`,
+// so that a stopped process cannot hang its peers. locked() says whether the lock was obtained. A lock file that is
+// not a regular file is never used.
 class FileLock {
 public:
     FileLock(const QString& lockPath, std::chrono::milliseconds patience);

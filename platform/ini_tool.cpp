@@ -6,21 +6,14 @@
 
 #include <QFile>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace qx {
 
 namespace {
-constexpr qint64 kMaxIniBytes = 16 * 1024 * 1024;
-
 FileRead readIni(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    FileRead r = readWholeFile(fd, kMaxIniBytes);
-    if (fd >= 0)
-        ::close(fd);
-    return r;
+    return readRegularFile(path, kMaxIniFileBytes);
 }
 } // namespace
 
@@ -33,9 +26,8 @@ bool INITool::entryCall(const QString& value, const QString& section, const QStr
     if (!file.ok)
         return false;
     IniDocument doc = IniDocument::parse(file.data);
-    if (doc.value(section, key) == value)
+    if (doc.value(section, key) == value || !doc.setValue(section, key, value))
         return false;
-    doc.setValue(section, key, value);
     return replaceFileAtomically(path, doc.serialize());
 }
 

@@ -4,16 +4,20 @@
 #include "lifetime/horacumul.h"
 #include "platform/boot_id.h"
 #include "platform/clock.h"
+#include "platform/environment.h"
 #include "platform/session/session_end.h"
 #include "platform/trace.h"
 
 #include <QGuiApplication>
 
 int main(int argc, char** argv) {
-    // On X11 the program hears the session manager's log-off and the end of the session's X server; without a
-    // display it runs on without one, ending with the signals and logind. It never shows a window.
+    // On X11 the program hears the session manager's log-off and the end of the session's X server. It never shows
+    // a window, so without a display (or with one that does not answer, which is said on stderr) it runs on without
+    // one, ending with the signals and logind.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    if (!qx::prepareDesktopEnvironment("horacumul"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Horacumul"));
     QGuiApplication::setDesktopFileName(QStringLiteral("horacumul"));

@@ -10,6 +10,7 @@
 #include "options/opzionifrm.h"
 #include "platform/boot_id.h"
 #include "platform/clock.h"
+#include "platform/environment.h"
 #include "platform/sound/sound_service.h"
 #include "platform/trace.h"
 
@@ -18,6 +19,8 @@
 #include <QPointer>
 
 int main(int argc, char** argv) {
+    if (!qx::prepareDesktopEnvironment("quadrantix"))
+        return 1;
     // Shaped, self-placed windows need X11 (XWayland on a Wayland desktop). Small windows repaint without the
     // shared-memory round trip to the X server, one wake-up a second less.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -26,6 +29,7 @@ int main(int argc, char** argv) {
         qputenv("QT_XCB_NO_MITSHM", "1");
 
     QApplication app(argc, argv);
+    qx::quitOnTerminationSignals(app);
     QApplication::setApplicationName(QStringLiteral("Quadrantix"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     qx::installItalianTranslations(app);
@@ -87,5 +91,7 @@ int main(int argc, char** argv) {
     });
     qx::startUp(faces, store);
     qx::traceEvent("started");
-    return app.exec();
+    const int status = app.exec();
+    qx::deleteRemainingWindows();
+    return status;
 }

@@ -1,6 +1,7 @@
 // The ways a log-on ends on Linux, watched together for a program that has last work to do before it goes.
 #include "platform/session/session_end.h"
 
+#include "platform/environment.h"
 #include "platform/trace.h"
 
 #include <QCoreApplication>
@@ -10,35 +11,18 @@
 #include <QDBusPendingReply>
 #include <QGuiApplication>
 #include <QSessionManager>
-#include <QSocketNotifier>
 
-#include <array>
-#include <cerrno>
-#include <csignal>
 #include <cstdlib>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace qx {
 
 namespace {
-// A signal handler may only write to a descriptor; the event loop reads the other end.
-std::array<int, 2> signalPipe{-1, -1};
 SessionEnd* current = nullptr;
 bool atExitRegistered = false;
-
-constexpr std::array kEndingSignals{SIGTERM, SIGHUP, SIGINT};
 
 const QString kLogind = QStringLiteral("org.freedesktop.login1");
 const QString kLogindPath = QStringLiteral("/org/freedesktop/login1");
 const QString kLogindManager = QStringLiteral("org.freedesktop.login1.Manager");
-
-void onEndingSignal(int signal) {
-    const int saved = errno;
-    const char byte = char(signal);
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-    errno = saved;
-}
 } // namespace
 
 SessionEnd::SessionEnd(std::function<void()> work, QObject* parent) : QObject(parent), work_(std::move(work)) {
@@ -47,23 +31,16 @@ SessionEnd::SessionEnd(std::function<void()> work, QObject* parent) : QObject(pa
         // A QGuiApplication that loses its X server calls exit() without returning to its event loop.
         atExitRegistered = std::atexit(&SessionEnd::atExit) == 0;
     }
-    installSignalHandlers();
     watchSessionManager();
     watchLogind();
-    if (auto* app = QCoreApplication::instance())
+    if (auto* app = QCoreApplication::instance()) {
+        quitOnTerminationSignals(*app);
         connect(app, &QCoreApplication::aboutToQuit, this, &SessionEnd::finish);
+    }
 }
 
 SessionEnd::~SessionEnd() {
     current = nullptr;
-    for (const int s : kEndingSignals)
-        std::signal(s, SIG_DFL);
-    delete signalNotifier_;
-    for (int& fd : signalPipe) {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
 }
 
 void SessionEnd::atExit() {
@@ -77,28 +54,6 @@ void SessionEnd::finish() {
     finished_ = true;
     work_();
     traceEvent("unloaded");
-}
-
-void SessionEnd::installSignalHandlers() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe.data()) != 0)
-        return;
-    signalNotifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
-    connect(signalNotifier_, &QSocketNotifier::activated, this, &SessionEnd::onSignal);
-    struct sigaction action {};
-    action.sa_handler = &onEndingSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int s : kEndingSignals)
-        ::sigaction(s, &action, nullptr);
-}
-
-void SessionEnd::onSignal() {
-    char bytes[16];
-    while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
-    }
-    traceEvent("signal");
-    finish();
-    QCoreApplication::quit();
 }
 
 void SessionEnd::watchSessionManager() {

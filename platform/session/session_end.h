@@ -5,12 +5,11 @@
 #include <QObject>
 #include <functional>
 
-class QSocketNotifier;
-
 namespace qx {
 
 // Linux gives no single signal that a log-on is ending, so every way is watched, and `work` runs at each:
-// - SIGTERM, SIGHUP or SIGINT (the session's processes are ended, a task manager ends the program): then it quits;
+// - SIGTERM, SIGHUP or SIGINT (the session's processes are ended, a task manager ends the program), which quit the
+//   program (`quitOnTerminationSignals`);
 // - the X11 session manager (with a QGuiApplication on X11) asking to save at log-off, and later ending the program;
 //   the program also asks never to be started again in a later session;
 // - the X connection lost with the session's X server, which the toolkit answers with exit(): the work runs while
@@ -35,11 +34,9 @@ private Q_SLOTS:
     void onPrepareForShutdown(bool starting);
 
 private:
-    void installSignalHandlers();
     void watchSessionManager();
     void watchLogind();
     void takeInhibitor();
-    void onSignal();
     // The program is ending: the last run of the work.
     void finish();
 
@@ -47,7 +44,6 @@ private:
 
     std::function<void()> work_;
     bool finished_ = false;
-    QSocketNotifier* signalNotifier_ = nullptr;
     QDBusUnixFileDescriptor inhibitor_;
 };
 

@@ -7,19 +7,97 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <future>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace qx;
 using qx::test::readFile;
 using qx::test::writeFile;
 
+namespace {
+
+template <typename F> double elapsedMs(F&& f) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Another writer holding the store's lock (flock locks belong to the open file, so one process can stand in).
+class HeldLock {
+public:
+    explicit HeldLock(const QString& lockPath)
+        : fd_(::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        EXPECT_EQ(::flock(fd_, LOCK_EX), 0);
+    }
+    ~HeldLock() { release(); }
+    void release() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+ino_t inode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Peak resident memory since the last reset, in bytes (VmHWM; reset through clear_refs). -1 when not available.
+bool resetPeakMemory() {
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.close();
+    return bool(clear);
+}
+qint64 peakMemory() {
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word)
+        if (word == "VmHWM:") {
+            qint64 kb = 0;
+            status >> kb;
+            return kb * 1024;
+        }
+    return -1;
+}
+
+} // namespace
+
 class SettingsStoreTest : public test::TempDirTest {
 protected:
     QString path() const { return file(QStringLiteral("Quadrantix/Quadrantix.ini")); }
     QStringList leftovers() const {
         return QDir(file(QStringLiteral("Quadrantix"))).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    void writeStore(const QByteArray& bytes) const {
+        QDir().mkpath(file(QStringLiteral("Quadrantix")));
+        writeFile(path(), bytes);
+    }
+    // Runs store writer processes (path, key prefix, writes) side by side; returns each one's slowest write in ms.
+    static std::vector<double> runWriters(const std::vector<std::pair<QString, QString>>& writers,
+                                          const QString& writes) {
+        std::vector<std::unique_ptr<QProcess>> processes;
+        for (const auto& [store, prefix] : writers) {
+            processes.push_back(std::make_unique<QProcess>());
+            processes.back()->start(QStringLiteral(QX_STORE_WRITER), {store, prefix, writes});
+        }
+        std::vector<double> slowest;
+        for (auto& p : processes) {
+            EXPECT_TRUE(p->waitForFinished(300'000));
+            EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+            slowest.push_back(QString::fromLatin1(p->readAllStandardOutput()).section(QLatin1Char(' '), 1).toDouble());
+        }
+        return slowest;
     }
 };
 
@@ -94,13 +172,7 @@ TEST_F(SettingsStoreTest, EveryReadSeesTheLatestWriteOfAnotherWriter) {
 }
 
 TEST_F(SettingsStoreTest, ConcurrentProcessesLoseNoWrite) {
-    QProcess a, b;
-    a.start(QStringLiteral(QX_STORE_WRITER), {path(), QStringLiteral("a"), QStringLiteral("10000")});
-    b.start(QStringLiteral(QX_STORE_WRITER), {path(), QStringLiteral("b"), QStringLiteral("10000")});
-    ASSERT_TRUE(a.waitForFinished(300'000));
-    ASSERT_TRUE(b.waitForFinished(300'000));
-    EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
-    EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+    runWriters({{path(), QStringLiteral("a")}, {path(), QStringLiteral("b")}}, QStringLiteral("10000"));
     SettingsStore store(path());
     for (int k = 0; k < 50; ++k) {
         const QString expected = QString::number(k == 0 ? 10000 : 9950 + k); // the last i with i % 50 == k
@@ -173,4 +245,169 @@ TEST_F(SettingsStoreTest, SymlinkedStoreIsWrittenThroughTheLink) {
     store.write(keys::Avvio, QStringLiteral("Digitale"));
     EXPECT_TRUE(QFileInfo(path()).isSymLink());
     EXPECT_EQ(readFile(file(QStringLiteral("dotfiles.ini"))), QByteArray("[Opzioni]\nAvvio=Digitale\n"));
+}
+
+TEST_F(SettingsStoreTest, NothingButARegularFileIsEverOpenedOrReplaced) {
+    QDir().mkpath(file(QStringLiteral("Quadrantix")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+    // Run on a thread so that a store that opens the FIFO fails the test instead of hanging it.
+    auto attempt = std::async(std::launch::async, [this] {
+        SettingsStore store(path());
+        const QString avvio = store.read(keys::Avvio);
+        const bool wrote = store.write(keys::Avvio, QStringLiteral("Mini"));
+        const bool initialised = store.firstRunInit();
+        return avvio.isEmpty() && !wrote && !initialised;
+    });
+    const bool ready = attempt.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    if (!ready) { // let the blocked open go on, so that the thread can end
+        const int unblock = ::open(QFile::encodeName(path()).constData(), O_WRONLY | O_NONBLOCK);
+        attempt.wait();
+        ::close(unblock);
+    }
+    ASSERT_TRUE(ready) << "the store opened a FIFO and waited for a writer";
+    EXPECT_TRUE(attempt.get()) << "a FIFO reads as empty, and writes to it fail";
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(path()).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO is left alone";
+    EXPECT_EQ(leftovers(), QStringList{}) << "no lock or temporary file was made for it";
+}
+
+TEST_F(SettingsStoreTest, HandWrittenHeadersAndCommentsNeverCostAKey) {
+    const QByteArray handWritten = "; impostazioni scritte a mano\n"
+                                   "[Opzioni] ; le mie opzioni\n"
+                                   "Big Ben = 1\n"
+                                   "Timer vita=123456\n"
+                                   "# il resto come prima\n"
+                                   "[Allarme]\n"
+                                   "Messaggio=Sveglia\n"
+                                   "[CR] ; conto\n"
+                                   "Messaggio=Fine conto\n";
+    QByteArray windows = QByteArray("\xEF\xBB\xBF") + handWritten;
+    windows.replace("\n", "\r\n");
+    for (const QByteArray& bytes : {handWritten, windows}) {
+        writeStore(bytes);
+        SettingsStore store(path());
+        EXPECT_TRUE(store.firstRunInit());
+        EXPECT_EQ(readFile(path()), bytes) << "a first run found Big Ben and wrote nothing";
+        EXPECT_EQ(store.read(keys::TimerVita), QStringLiteral("123456"));
+        EXPECT_EQ(store.read(keys::AllarmeMessaggio), QStringLiteral("Sveglia"));
+        EXPECT_EQ(store.read(keys::ContoMessaggio), QStringLiteral("Fine conto"));
+    }
+}
+
+TEST_F(SettingsStoreTest, ALineTheReaderCannotUnderstandNeverResetsAKey) {
+    // The header is broken, so Big Ben is not seen; the lifetime under it must survive the first run all the same.
+    const QByteArray broken = "[Opzioni\nBig Ben=1\nTimer vita=987654\n";
+    writeStore(broken);
+    SettingsStore store(path());
+    EXPECT_EQ(store.read(keys::BigBen), QString());
+    EXPECT_TRUE(store.firstRunInit());
+    EXPECT_EQ(readFile(path()), broken);
+    EXPECT_EQ(store.read(keys::TimerVita), QString()) << "keys under a broken header belong to no section";
+    EXPECT_TRUE(store.write(keys::Avvio, QStringLiteral("Mini")));
+    EXPECT_TRUE(readFile(path()).startsWith(broken)) << "a write keeps the lines it cannot read";
+}
+
+TEST_F(SettingsStoreTest, LargeFilesCostTimeAndMemoryInProportionToTheirBytes) {
+    // The real keys, then 16 MiB of blank lines.
+    QByteArray big = "[Opzioni]\nBig Ben=1\nAvvio=Mini\nTimer vita=42\n";
+    big += QByteArray(16 * 1024 * 1024, '\n');
+    writeStore(big);
+    big.clear();
+    const bool measureMemory = resetPeakMemory();
+    const qint64 before = peakMemory();
+    QString avvio;
+    const double ms = elapsedMs([&] {
+        SettingsStore store(path());
+        store.firstRunInit();
+        avvio = store.read(keys::Avvio);
+    });
+    EXPECT_EQ(avvio, QStringLiteral("Mini"));
+    EXPECT_LT(ms, 1000) << "16 MiB parsed in " << ms << " ms";
+    if (measureMemory) {
+        EXPECT_LT(peakMemory() - before, 100 << 20) << "bytes of memory beyond the file's own to parse it";
+    }
+
+    const double writeMs =
+        elapsedMs([&] { EXPECT_TRUE(SettingsStore(path()).write(keys::Avvio, QStringLiteral("x"))); });
+    EXPECT_LT(writeMs, 1000) << "a write merges with 16 MiB in " << writeMs << " ms";
+}
+
+TEST_F(SettingsStoreTest, AFileTooLargeToBeSettingsReadsEmptyAndIsLeftAlone) {
+    writeStore("[Opzioni]\nBig Ben=1\n");
+    ASSERT_EQ(::truncate(QFile::encodeName(path()).constData(), 40 << 20), 0); // 40 MiB, sparse
+    const ino_t before = inode(path());
+    SettingsStore store(path());
+    double ms = elapsedMs([&] {
+        EXPECT_EQ(store.read(keys::BigBen), QString());
+        EXPECT_FALSE(store.firstRunInit());
+        EXPECT_FALSE(store.write(keys::Avvio, QStringLiteral("Mini")));
+    });
+    EXPECT_LT(ms, 500);
+    EXPECT_EQ(inode(path()), before);
+    EXPECT_EQ(QFileInfo(path()).size(), 40 << 20);
+}
+
+TEST_F(SettingsStoreTest, AHeldLockNeverDelaysTheStartAndAFailedWriteSaysSo) {
+    QDir().mkpath(file(QStringLiteral("Quadrantix")));
+    HeldLock other(path() + QStringLiteral(".lock"));
+    SettingsStore store(path());
+    bool initialised = true;
+    const double startMs = elapsedMs([&] { initialised = store.firstRunInit(); });
+    EXPECT_LT(startMs, 1000) << "the first run waited for the lock";
+    EXPECT_FALSE(initialised) << "a first run that could not write says so";
+    bool wrote = true;
+    const double writeMs = elapsedMs([&] { wrote = store.write(keys::Avvio, QStringLiteral("Mini")); });
+    EXPECT_FALSE(wrote);
+    EXPECT_GE(writeMs, SettingsStore::kLockPatience.count() - 50.0) << "a write waits its patience before giving up";
+    EXPECT_FALSE(QFile::exists(path()));
+
+    other.release();
+    EXPECT_TRUE(store.firstRunInit());
+    for (const SettingKey& k : kFirstRunKeys)
+        EXPECT_EQ(store.read(k), QStringView(k.firstRun).toString()) << QStringView(k.key).toString().toStdString();
+}
+
+TEST_F(SettingsStoreTest, ThreeWritersGetTheLockInTurn) {
+    // A store with a large value, so that each write holds the lock for a while, as a long reminder text would.
+    writeStore("[Promemoria]\nTesto=" + QByteArray(1 << 20, 'x') + "\n");
+    // For a fixed time rather than a fixed count, so that a writer left waiting cannot catch up after the others end.
+    const std::vector<double> slowest =
+        runWriters({{path(), QStringLiteral("a")}, {path(), QStringLiteral("b")}, {path(), QStringLiteral("c")}},
+                   QStringLiteral("5s"));
+    for (double ms : slowest)
+        EXPECT_LT(ms, 1000) << "slowest write of a writer: " << ms << " ms";
+}
+
+TEST_F(SettingsStoreTest, EveryPathToOneStoreTakesOneLock) {
+    QDir().mkpath(file(QStringLiteral("Quadrantix")));
+    const QString link = file(QStringLiteral("link.ini"));
+    ASSERT_TRUE(QFile::link(path(), link)); // dangling until the first write
+    runWriters({{path(), QStringLiteral("a")}, {link, QStringLiteral("b")}}, QStringLiteral("300"));
+    SettingsStore store(path());
+    for (int k = 0; k < 50; ++k) {
+        const QString expected = QString::number(k == 0 ? 300 : 250 + k); // the last i <= 300 with i % 50 == k
+        EXPECT_EQ(store.read(u"Prova", QStringLiteral("a%1").arg(k)), expected);
+        EXPECT_EQ(store.read(u"Prova", QStringLiteral("b%1").arg(k)), expected);
+    }
+    EXPECT_FALSE(QFile::exists(link + QStringLiteral(".lock"))) << "the lock lies beside the file the link reaches";
+
+    HeldLock other(path() + QStringLiteral(".lock"));
+    SettingsStore viaLink(link);
+    EXPECT_FALSE(viaLink.update([](SettingsStore::Transaction& t) { t.write(keys::Avvio, QStringLiteral("Mini")); },
+                                std::chrono::milliseconds(100)));
+}
+
+TEST_F(SettingsStoreTest, TheNextWriteRemovesTheTemporaryFilesOfKilledWriters) {
+    SettingsStore store(path());
+    store.firstRunInit();
+    for (const char* name :
+         {".Quadrantix.ini.Ab12Cd", ".Quadrantix.ini.zzzzzz", ".Quadrantix.ini.keep", ".Altro.ini.Ab12Cd"})
+        writeFile(file(QStringLiteral("Quadrantix/") + QLatin1String(name)), QByteArray(1 << 20, 'x'));
+    EXPECT_TRUE(store.write(keys::Avvio, QStringLiteral("Mini")));
+    QStringList expected{QStringLiteral(".Altro.ini.Ab12Cd"), QStringLiteral(".Quadrantix.ini.keep"),
+                         QStringLiteral("Quadrantix.ini"), QStringLiteral("Quadrantix.ini.lock")};
+    QStringList found = leftovers();
+    found.sort();
+    EXPECT_EQ(found, expected) << "only this store's own temporary files are removed";
 }

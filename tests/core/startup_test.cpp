@@ -5,8 +5,15 @@
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
 
 using namespace qx;
 
@@ -103,14 +110,96 @@ TEST_F(StartupTest, ExitClosesTheAnalogWindowAndTheCurrentFace) {
     EXPECT_EQ(faces.window(FaceKind::Quadrantix), nullptr);
 }
 
-TEST_F(StartupTest, LauncherPointsAtTheProgramAndIsRewrittenOnlyWhenItChanges) {
-    qputenv("XDG_DATA_HOME", dir.path().toUtf8());
-    const QString path = registerLauncher(QStringLiteral("/opt/Qx \"1\"/quadrantix"));
+// What a desktop reads from the launcher: GLib's key-file reader, then the Exec quoting GIO undoes (shell-like
+// splitting, then %% for %). Prints the program path, or an error.
+constexpr char kReadExec[] = R"(
+import sys
+from gi.repository import GLib
+kf = GLib.KeyFile()
+kf.load_from_file(sys.argv[1], GLib.KeyFileFlags.NONE)
+ok, argv = GLib.shell_parse_argv(kf.get_string("Desktop Entry", "Exec"))
+sys.stdout.write(argv[0].replace("%%", "%") if len(argv) == 1 else "argv %r" % argv)
+)";
+
+ino_t inode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+TEST_F(StartupTest, LauncherRunsTheProgramWhateverItsPath) {
+    const QString paths[] = {
+        QStringLiteral("/usr/lib/quadrantix/quadrantix"),
+        QStringLiteral("/opt/Qx \"1\"/quadrantix"),
+        QStringLiteral("/opt/$HOME/quadrantix"),
+        QStringLiteral("/opt/100% sicuro/quadrantix"),
+        QStringLiteral("/opt/%f %u %%/quadrantix"),
+        QStringLiteral("/opt/back\\slash\\\\/quadrantix"),
+        QStringLiteral("/opt/`date`/quadrantix"),
+        QStringLiteral("/opt/l'orologio; & | < > ~ * ? # ( )/quadrantix"),
+        QStringLiteral("/home/utente/Scrivania/Città/quadrantix"),
+    };
+    for (const QString& executable : paths) {
+        const QString path = registerLauncher(executable, dir.filePath(QStringLiteral("apps/quadrantix.desktop")));
+        QProcess validate;
+        validate.start(QStringLiteral("desktop-file-validate"), {path});
+        ASSERT_TRUE(validate.waitForFinished(20000)) << "desktop-file-validate (package desktop-file-utils)";
+        EXPECT_EQ(validate.exitCode(), 0)
+            << executable.toStdString() << ": " << validate.readAllStandardOutput().toStdString();
+        QProcess glib;
+        glib.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QLatin1String(kReadExec), path});
+        ASSERT_TRUE(glib.waitForFinished(20000));
+        EXPECT_EQ(QString::fromUtf8(glib.readAllStandardOutput()), executable)
+            << glib.readAllStandardError().toStdString() << test::readFile(path).toStdString();
+    }
+}
+
+TEST_F(StartupTest, LauncherIsRewrittenOnlyWhenItChanges) {
+    const QString path = dir.filePath(QStringLiteral("apps/quadrantix.desktop"));
+    EXPECT_EQ(registerLauncher(QStringLiteral("/opt/qx/quadrantix"), path), path);
     const QByteArray text = test::readFile(path);
-    EXPECT_TRUE(text.contains("Exec=\"/opt/Qx \\\\\"1\\\\\"/quadrantix\"\n")) << text.toStdString();
-    EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\nName=Quadrantix\n"));
-    EXPECT_EQ(registerLauncher(QStringLiteral("/opt/Qx \"1\"/quadrantix")), path);
-    qunsetenv("XDG_DATA_HOME");
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\nName=Quadrantix\n")) << text.toStdString();
+    const ino_t first = inode(path);
+    ASSERT_NE(first, ino_t(0));
+    registerLauncher(QStringLiteral("/opt/qx/quadrantix"), path);
+    EXPECT_EQ(inode(path), first) << "the same program: the file is left as it was";
+    registerLauncher(QStringLiteral("/opt/qx2/quadrantix"), path);
+    EXPECT_NE(inode(path), first) << "another program path: the file is replaced";
+    EXPECT_TRUE(test::readFile(path).contains("Exec=\"/opt/qx2/quadrantix\"\n"));
+}
+
+// Restores the variables a test takes away.
+class ScopedUnset {
+public:
+    explicit ScopedUnset(std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            saved_.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
+            qunsetenv(name);
+        }
+    }
+    ~ScopedUnset() {
+        for (const auto& [name, value, set] : saved_)
+            if (set)
+                qputenv(name, value);
+    }
+
+private:
+    std::vector<std::tuple<const char*, QByteArray, bool>> saved_;
+};
+
+TEST_F(StartupTest, WithoutHomeTheFoldersComeFromThePasswordDatabase) {
+    const passwd* pw = ::getpwuid(::getuid());
+    ASSERT_TRUE(pw && pw->pw_dir && pw->pw_dir[0] == '/');
+    const QString home = QDir::cleanPath(QFile::decodeName(pw->pw_dir));
+    for (const char* value : {static_cast<const char*>(nullptr), "", "relativo"}) {
+        ScopedUnset unset{"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "QUADRANTIX_CONFIG"};
+        if (value)
+            qputenv("HOME", value);
+        EXPECT_EQ(SettingsStore::defaultPath(), home + QStringLiteral("/.config/Quadrantix/Quadrantix.ini"));
+        EXPECT_EQ(launcherPath(), home + QStringLiteral("/.local/share/applications/quadrantix.desktop"));
+    }
+    ScopedUnset unset{"XDG_CONFIG_HOME", "XDG_DATA_HOME", "QUADRANTIX_CONFIG"};
+    qputenv("XDG_CONFIG_HOME", "non/assoluto"); // relative base folders are ignored, as the XDG rules say
+    EXPECT_TRUE(SettingsStore::defaultPath().startsWith(qEnvironmentVariable("HOME")));
 }
 
 } // namespace

@@ -504,9 +504,13 @@ class Session:
                 steps.append(self.pulse.close)
             steps += [lambda popen=popen: _end_process(popen) for popen in reversed(self._services)]
             steps.append(self._end_leftovers)
+            findings = []  # read from the programs' logs before the folder goes
+            steps.append(lambda: findings.extend(_sanitizer_findings(self.apps)))
             steps += [handle.close for handle in self._files]
             steps.append(self._remove_dir)
             _run_each(steps)
+            if findings and not failed:
+                raise HarnessError("sanitizer findings:\n" + "\n".join(findings))
         finally:
             # Only now: a signal that comes while this runs closes the session again, to its end.
             if self in _open_sessions:
@@ -787,6 +791,23 @@ def median(values):
 
 
 # --- process helpers ---------------------------------------------------------------------------------------------
+
+# What AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer print when they find something.
+_SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
+                    "SUMMARY: UndefinedBehaviorSanitizer")
+
+
+def _sanitizer_findings(apps):
+    """For each program whose stderr holds a sanitizer report: its name, pid and the report's first lines."""
+    findings = []
+    for app in apps:
+        text = app.stderr()
+        if any(mark in text for mark in _SANITIZER_MARKS):
+            start = min(text.find(mark) for mark in _SANITIZER_MARKS if mark in text)
+            findings.append(f"{app.name} pid {app.pid}:\n" + "\n".join(text[start:].splitlines()[:40]))
+            print(f"harness: sanitizer report of {app.name} pid {app.pid}:\n{text[start:]}", file=sys.stderr)
+    return findings
+
 
 def _tail(text, lines=30):
     return "\n".join(text.splitlines()[-lines:])

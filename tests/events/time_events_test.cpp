@@ -11,6 +11,7 @@
 #include "tests/support/qt_printers.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -282,5 +283,45 @@ TEST(GreetingWindow, MailButtonWritesToTheMakerAndXStopsTheMelody) {
     EXPECT_TRUE(opened[0].query(QUrl::FullyDecoded).contains(QStringLiteral("QX-2001")));
     w->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
     EXPECT_EQ(sound.events(), (std::vector<QString>{"play:/q/Allarme.mid", "stop:/q/Allarme.mid"}));
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(AlarmWindow, StoredMarkupIsShownAsTypedNeverRendered) {
+    QTemporaryDir dir;
+    // A picture on disk that a rich-text label would load and show.
+    const QString picture = dir.filePath(QStringLiteral("x.png"));
+    QImage red(40, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(picture));
+    const QString message = QStringLiteral("<img src=\"%1\"><b>GRASSETTO</b>").arg(picture);
+    SettingsStore store(dir.filePath(QStringLiteral("q.ini")));
+    store.write(keys::AllarmeMessaggio, message);
+    FakeSoundService sound;
+    RealEventWindows windows(store, sound.bind(QStringLiteral("/q/Allarme.mid")), [](const QUrl&) {});
+    windows.openAllarme();
+    windows.openSpeciale();
+    QLabel* shown = nullptr;
+    for (QWidget* t : QApplication::topLevelWidgets()) {
+        if (!t->isVisible() || (t->objectName() != QLatin1String("Allarme") && t->objectName() != u"speciale"))
+            continue;
+        for (QLabel* l : t->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+            EXPECT_EQ(l->textFormat(), Qt::PlainText)
+                << t->objectName().toStdString() << " " << l->objectName().toStdString();
+        if (t->objectName() == QLatin1String("Allarme"))
+            shown = t->findChild<QLabel*>(QStringLiteral("Label1"));
+    }
+    ASSERT_NE(shown, nullptr);
+    const QImage image = shown->grab().toImage();
+    bool anyRed = false;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            anyRed = anyRed || image.pixelColor(x, y) == QColor(Qt::red);
+    EXPECT_FALSE(anyRed) << "the picture named in the message was shown";
+    shown->setTextFormat(Qt::PlainText);
+    shown->setText(message);
+    EXPECT_TRUE(image == shown->grab().toImage()) << "the message looks like the characters typed";
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (t->objectName() == QLatin1String("Allarme") || t->objectName() == u"speciale")
+            t->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -9,9 +9,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <memory>
+#include <vector>
 
 using namespace qx;
 
@@ -116,6 +120,57 @@ TEST_F(HoracumulTest, TwoCopiesCountEachSecondOnce) {
         }
     }
     EXPECT_EQ(total(), QString::number(uptimeSeconds(clock.uptimeMs())));
+}
+
+TEST_F(HoracumulTest, CopiesInOtherProgramsCountEachSecondOnceAndReadersSeeTheKeysTogether) {
+    // Same boot throughout: every update moves the total and the count on together, so their difference stays.
+    const std::uint64_t start = uptimeSeconds(SystemClock().uptimeMs());
+    store.firstRunInit();
+    store.write(keys::TimerVita, QStringLiteral("100000"));
+    store.write(keys::TimerVitaAvvio, QStringLiteral("boot-x"));
+    store.write(keys::TimerVitaContati, QString::number(start - 5));
+    const std::int64_t difference = 100000 - std::int64_t(start - 5);
+
+    std::vector<std::unique_ptr<QProcess>> copies;
+    for (int i = 0; i < 2; ++i) {
+        copies.push_back(std::make_unique<QProcess>());
+        copies.back()->start(QStringLiteral(QX_LIFETIME_WRITER), {store.path(), QStringLiteral("boot-x"), "150"});
+        ASSERT_TRUE(copies.back()->waitForStarted(10'000));
+    }
+    int readings = 0;
+    const auto running = [&] {
+        return std::any_of(copies.begin(), copies.end(),
+                           [](const auto& p) { return p->state() != QProcess::NotRunning; });
+    };
+    while (running()) {
+        const LifetimeLedger seen = LifetimeStore(store).read();
+        ASSERT_EQ(std::int64_t(seen.total) - std::int64_t(seen.counted), difference) << "reading " << readings;
+        ++readings;
+        for (auto& p : copies)
+            p->waitForFinished(0);
+    }
+    for (auto& p : copies) {
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+    }
+    const LifetimeLedger end = LifetimeStore(store).read();
+    EXPECT_EQ(std::int64_t(end.total) - std::int64_t(end.counted), difference) << "no second counted twice";
+    EXPECT_GE(end.counted, start);
+    EXPECT_GT(readings, 0);
+}
+
+TEST_F(HoracumulTest, AFileWithLinesTheStoreCannotReadAndNoTotalIsLeftAlone) {
+    const QByteArray unreadable = "[Opzioni\nTimer vita=5000\n[Allarme]\nOre=07\n";
+    test::writeFile(store.path(), unreadable);
+    clock.setUptimeMs(60'000);
+    EXPECT_FALSE(Horacumul(clock, store, QStringLiteral("boot-a")).accumulate()) << "the total may be in there";
+    EXPECT_EQ(test::readFile(store.path()), unreadable);
+
+    // With a total it can read, the rest of the file is no reason to stop counting.
+    test::writeFile(store.path(), "[Opzioni]\nTimer vita=5000\n[Allarme\nOre=07\n");
+    EXPECT_TRUE(Horacumul(clock, store, QStringLiteral("boot-a")).accumulate());
+    EXPECT_EQ(total(), QStringLiteral("5060"));
+    EXPECT_TRUE(test::readFile(store.path()).contains("[Allarme\nOre=07\n")) << "the unreadable line kept";
 }
 
 TEST_F(HoracumulTest, UpdatesEveryPeriodWhileItRuns) {

@@ -81,6 +81,18 @@ TEST(IniDocument, WritingOneKeyChangesOnlyItsLine) {
                                           "Quando zero=Arresta\n"));
 }
 
+TEST(IniDocument, KeysGoAfterTheLastLineEvenWhenItHadNoLineEnd) {
+    // The last line has no line end; a new section gives it one, and a later key of the lines before any header
+    // must then go after that line, not after an extra blank line.
+    IniDocument doc = IniDocument::parse("prima=1");
+    doc.setValue(u"Nuova", u"k", QStringLiteral("v"));
+    doc.setValue(u"", u"seconda", QStringLiteral("2"));
+    EXPECT_EQ(doc.serialize(), QByteArray("prima=1\nseconda=2\n\n[Nuova]\nk=v\n"));
+    IniDocument bom = IniDocument::parse("\xEF\xBB\xBF");
+    bom.setValue(u"", u"k", QStringLiteral("v"));
+    EXPECT_EQ(bom.serialize(), QByteArray("\xEF\xBB\xBFk=v\n"));
+}
+
 TEST(IniDocument, KeysAndSectionsWithAwkwardCharactersRoundTrip) {
     IniDocument doc;
     doc.setValue(u"Sez]ione", u"chiave=con;uguale", QStringLiteral("v"));
@@ -88,4 +100,81 @@ TEST(IniDocument, KeysAndSectionsWithAwkwardCharactersRoundTrip) {
     const IniDocument back = IniDocument::parse(doc.serialize());
     EXPECT_EQ(back.value(u"sez]ione", u"CHIAVE=con;uguale"), QStringLiteral("v"));
     EXPECT_EQ(back.value(u"Opzioni", u"[non sezione"), QStringLiteral("w"));
+}
+
+TEST(IniDocument, ReadsWhatAPersonWritesByHand) {
+    const struct {
+        const char* name;
+        QByteArray text;
+        const char16_t* section;
+        const char16_t* key;
+        const char* value; // nullptr: absent
+    } cases[] = {
+        {"comment after a header", "[Opzioni] ; le mie opzioni\nBig Ben=1\n", u"Opzioni", u"Big Ben", "1"},
+        {"hash comment after a header", "[Opzioni]   # note\nBig Ben=1\n", u"Opzioni", u"Big Ben", "1"},
+        {"commented header opens its own section", "[Allarme]\nOre=07\n[CR] ; conto\nMessaggio=Fine conto\n",
+         u"Allarme", u"Messaggio", nullptr},
+        {"key after a commented header", "[Allarme]\n[CR] ; conto\nMessaggio=Fine conto\n", u"CR", u"Messaggio",
+         "Fine conto"},
+        {"semicolon comment line", "[Opzioni]\n;Big Ben=0\nBig Ben=1\n", u"Opzioni", u"Big Ben", "1"},
+        {"hash comment line", "[Opzioni]\n  # Big Ben=0\nBig Ben=1\n", u"Opzioni", u"Big Ben", "1"},
+        {"spaces around names and =", "  [ Opzioni ]  \n\t Big Ben \t=\t 1 \n", u"Opzioni", u"Big Ben", "1"},
+        {"byte-order mark at the start", "\xEF\xBB\xBF[Opzioni]\nBig Ben=1\n", u"Opzioni", u"Big Ben", "1"},
+        {"byte-order mark inside belongs to the name",
+         "[Opzioni]\n\xEF\xBB\xBF"
+         "Big Ben=1\n",
+         u"Opzioni", u"Big Ben", nullptr},
+        {"CRLF line ends", "[Opzioni]\r\nBig Ben=1\r\n", u"Opzioni", u"Big Ben", "1"},
+        {"last line without a line end", "[Opzioni]\nBig Ben=1", u"Opzioni", u"Big Ben", "1"},
+        {"broken header hides its keys", "[Opzioni]\nBig Ben=1\n[Allarme\nBig Ben=0\n", u"Opzioni", u"Big Ben", "1"},
+        {"junk after a header hides its keys", "[Opzioni]\nAvvio=Mini\n[CR] conto\nAvvio=Analogico\n", u"Opzioni",
+         u"Avvio", "Mini"},
+    };
+    for (const auto& c : cases) {
+        const IniDocument doc = IniDocument::parse(c.text);
+        const std::optional<QString> got = doc.value(c.section, c.key);
+        if (c.value)
+            EXPECT_EQ(got, QString::fromUtf8(c.value)) << c.name;
+        else
+            EXPECT_FALSE(got.has_value()) << c.name << ": " << got.value_or(QString()).toStdString();
+        EXPECT_EQ(doc.serialize(), c.text) << c.name << ": an untouched document is written back byte for byte";
+    }
+    EXPECT_FALSE(IniDocument::parse("; c\n[A] ; c\n# c\nk = v\n\n").hasUnreadableLines());
+    EXPECT_TRUE(IniDocument::parse("[A]\nriga senza uguale\n").hasUnreadableLines());
+    EXPECT_TRUE(IniDocument::parse("[A\nk=v\n").hasUnreadableLines());
+}
+
+TEST(IniDocument, OddNamesReadBackAsWrittenAndNeverAliasAnotherKey) {
+    // Pairs of names that a careless writer or reader confuses; each gets its own value.
+    const QString bom = QString(QChar(0xfeff));
+    const QString ideographicSpace = QString(QChar(0x3000));
+    const QString separator = QString(QChar(0x1f));
+    const std::pair<QString, QString> names[] = {
+        {QStringLiteral("Opzioni"), bom + QStringLiteral("[Allarme]")},
+        {QStringLiteral("Opzioni"), QStringLiteral("[Allarme]")},
+        {QStringLiteral("Opzioni"), ideographicSpace + QStringLiteral("Avvio") + ideographicSpace},
+        {QStringLiteral("Opzioni"), QStringLiteral("Avvio")},
+        {QStringLiteral("Opzioni"), QStringLiteral("0Avvio0")},
+        {QStringLiteral("Opzioni"), QStringLiteral("\"Big Ben\"")},
+        {QStringLiteral("Opzioni"), QStringLiteral("Big Ben")},
+        {QStringLiteral("a") + separator + QStringLiteral("b"), QStringLiteral("c")},
+        {QStringLiteral("a"), QStringLiteral("b") + separator + QStringLiteral("c")},
+        {bom + QStringLiteral("Sez"), bom},
+        {QStringLiteral("Sez"), QStringLiteral(" ")},
+        {QStringLiteral(" Sez]"), QStringLiteral("=;#\\x41\\u0041")},
+        {QStringLiteral(""), QStringLiteral("prima di ogni sezione")},
+    };
+    IniDocument doc = IniDocument::parse(QByteArray());
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        ASSERT_TRUE(doc.setValue(names[i].first, names[i].second, QString::number(i)));
+    for (const QByteArray& bytes : {doc.serialize(), QByteArray(doc.serialize()).prepend("\xEF\xBB\xBF")}) {
+        const IniDocument back = IniDocument::parse(bytes);
+        EXPECT_FALSE(back.hasUnreadableLines()) << bytes.toStdString();
+        EXPECT_EQ(back.values().size(), qsizetype(std::size(names))) << bytes.toStdString();
+        for (std::size_t i = 0; i < std::size(names); ++i)
+            EXPECT_EQ(back.value(names[i].first, names[i].second), QString::number(i))
+                << "[" << names[i].first.toStdString() << "] " << names[i].second.toStdString() << " in\n"
+                << bytes.toStdString();
+    }
+    EXPECT_FALSE(doc.setValue(u"Opzioni", u"", QStringLiteral("v"))) << "a key needs a name";
 }

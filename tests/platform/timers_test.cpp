@@ -22,7 +22,7 @@ struct RealTimeCase {
     const char* name;
     BoundaryTimer::TimeSource source;
     BoundaryTimer::Backend backend;
-    std::int64_t medianLateNs; // how late after its boundary the median tick may read the clock
+    std::int64_t lateNs; // how late after its boundary the earliest tick may read the clock
 };
 
 const RealTimeCase kRealTimeCases[] = {
@@ -47,7 +47,7 @@ TEST_P(RealTimeBoundaryTest, EveryTickReadsATimeJustAfterABoundaryOfALaterPeriod
     EXPECT_EQ(timer.usesKernelTimer(), c.backend == BoundaryTimer::Backend::KernelTimer);
     timer.setTimeSource(c.source);
     const auto now = [&] { return c.source == BoundaryTimer::TimeSource::Uptime ? clock.uptimeNs() : clock.epochNs(); };
-    constexpr std::int64_t period = 20'000'000;
+    constexpr std::int64_t period = 50'000'000;
     std::vector<std::int64_t> periods, phases;
     QEventLoop loop;
     QObject::connect(&timer, &BoundaryTimer::tick, &loop, [&] {
@@ -57,14 +57,15 @@ TEST_P(RealTimeBoundaryTest, EveryTickReadsATimeJustAfterABoundaryOfALaterPeriod
         if (periods.size() == 9)
             loop.quit();
     });
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10'000, &loop, &QEventLoop::quit);
     timer.start(period);
     loop.exec();
     ASSERT_EQ(periods.size(), 9u);
     for (std::size_t i = 1; i < periods.size(); ++i)
         EXPECT_GT(periods[i], periods[i - 1]) << "two ticks in one period, or a tick before its boundary";
-    std::nth_element(phases.begin(), phases.begin() + 4, phases.end());
-    EXPECT_LT(phases[4], c.medianLateNs) << "median time after the boundary, ns";
+    // Other load on the machine only ever delays a wake-up, so the earliest tick shows where the timer was armed. On
+    // the wrong clock's boundaries it would read a time anywhere in the period.
+    EXPECT_LT(*std::min_element(phases.begin(), phases.end()), c.lateNs) << "earliest time after the boundary, ns";
 }
 
 INSTANTIATE_TEST_SUITE_P(Clocks, RealTimeBoundaryTest, ::testing::ValuesIn(kRealTimeCases), test::RowName());
