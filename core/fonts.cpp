@@ -33,4 +33,9 @@ QFont arialBlack(qreal points) {
     return f;
 }
 
+QFont haettenschweiler(qreal points) {
+    return make({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")}, points, true,
+                QFont::Condensed);
+}
+
 } // namespace qx

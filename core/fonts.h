@@ -10,5 +10,6 @@ namespace qx {
 QFont msSansSerif(qreal points, bool bold = false); // Liberation Sans, then DejaVu Sans
 QFont arial(qreal points, bool bold = false);       // Liberation Sans
 QFont arialBlack(qreal points);                     // DejaVu Sans Condensed Bold (a heavy face)
+QFont haettenschweiler(qreal points);               // DejaVu Sans Condensed Bold (a heavy, narrow display face)
 
 } // namespace qx

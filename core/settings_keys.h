@@ -20,18 +20,23 @@ inline constexpr SettingKey AllarmeMessaggio{u"Allarme", u"Messaggio", u""};    
 inline constexpr SettingKey BigBen{u"Opzioni", u"Big Ben", u"1"};               // "1" = Big Ben at noon
 inline constexpr SettingKey SegnaleOrario{u"Opzioni", u"Segnale orario", u"1"}; // "1" = hour and half-hour chimes
 inline constexpr SettingKey TimerVita{u"Opzioni", u"Timer vita", u"0"};         // lifetime of the computer, seconds
-inline constexpr SettingKey Avvio{u"Opzioni", u"Avvio", u"Quadrantix"};         // face shown at start
-inline constexpr SettingKey EseguiAuto{u"Opzioni", u"Esegui auto", u"0"};       // "1" = start at log-on
-inline constexpr SettingKey Salvaschermo{u"Opzioni", u"Salvaschermo", u""};     // face of the screensaver
-inline constexpr SettingKey Promemoria{u"Opzioni", u"Messaggio", u""};          // reminder of the screensaver
-inline constexpr SettingKey QuandoZero{u"CR", u"Quando zero", u""};             // countdown end action
-inline constexpr SettingKey ContoMessaggio{u"CR", u"Messaggio", u""};           // countdown end message
+// The boot (the kernel's boot id) "Timer vita" was last brought up to date for, and how many of its seconds it holds.
+inline constexpr SettingKey TimerVitaAvvio{u"Opzioni", u"Timer vita avvio", u""};
+inline constexpr SettingKey TimerVitaContati{u"Opzioni", u"Timer vita contati", u""};
+inline constexpr SettingKey Avvio{u"Opzioni", u"Avvio", u"Quadrantix"};     // face shown at start
+inline constexpr SettingKey EseguiAuto{u"Opzioni", u"Esegui auto", u"0"};   // "1" = start at log-on
+inline constexpr SettingKey Salvaschermo{u"Opzioni", u"Salvaschermo", u""}; // face of the screensaver
+inline constexpr SettingKey Promemoria{u"Opzioni", u"Messaggio", u""};      // reminder of the screensaver
+inline constexpr SettingKey QuandoZero{u"CR", u"Quando zero", u""};         // countdown end action
+inline constexpr SettingKey ContoMessaggio{u"CR", u"Messaggio", u""};       // countdown end message
 } // namespace keys
 
-// The first run writes these, in this order; "Big Ben" being empty is what marks a first run.
+// The first run writes these, in this order; "Big Ben" being empty is what marks a first run. Resetting the lifetime
+// total also forgets which boot's seconds it held, so that the current boot is counted afresh.
 inline constexpr std::array kFirstRunKeys{
-    keys::Allarme,       keys::AllarmeOre, keys::AllarmeMinuti, keys::AllarmeMessaggio, keys::BigBen,
-    keys::SegnaleOrario, keys::TimerVita,  keys::Avvio,         keys::EseguiAuto,
+    keys::Allarme,          keys::AllarmeOre,    keys::AllarmeMinuti, keys::AllarmeMessaggio,
+    keys::BigBen,           keys::SegnaleOrario, keys::TimerVita,     keys::TimerVitaAvvio,
+    keys::TimerVitaContati, keys::Avvio,         keys::EseguiAuto,
 };
 
 } // namespace qx

@@ -6,6 +6,9 @@
 #include "events/time_events.h"
 #include "faces/digitale.h"
 #include "faces/orologio.h"
+#include "options/face_pictures.h"
+#include "options/opzionifrm.h"
+#include "platform/boot_id.h"
 #include "platform/clock.h"
 #include "platform/environment.h"
 #include "platform/power/power_service.h"
@@ -14,6 +17,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QPointer>
 
 int main(int argc, char** argv) {
     if (!qx::prepareDesktopEnvironment("quadrantix"))
@@ -49,6 +53,44 @@ int main(int argc, char** argv) {
         return orologio;
     });
     faces.setFactory(qx::FaceKind::Quadrantix, [&] { return new qx::Digitale(clock, store, faces, *power); });
+
+    // The options dialog's pictures of the faces, drawn by the faces themselves.
+    qx::FacePictures pictures;
+    pictures.setFactory(qx::FaceKind::Analogico,
+                        [&](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService& snd) {
+                            auto* orologio = new qx::Orologio(c, s, f, snd, folder);
+                            orologio->handsTick();
+                            return orologio;
+                        });
+    pictures.setFactory(qx::FaceKind::Quadrantix,
+                        [&](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService&) {
+                            auto* digitale = new qx::Digitale(c, s, f, *power);
+                            digitale->chooseMode(qx::LargeMode::OraCorr);
+                            digitale->onWake();
+                            return digitale;
+                        });
+    QPointer<qx::Opzionifrm> options;
+    faces.setHandler(qx::Command::Options, [&](qx::FaceWindow*) {
+        if (!options) {
+            auto* orologio = static_cast<qx::Orologio*>(faces.window(qx::FaceKind::Analogico));
+            if (!orologio)
+                return;
+            options = new qx::Opzionifrm({.clock = clock,
+                                          .store = store,
+                                          .sound = *sound,
+                                          .BB_Suono = orologio->BB_Suono(),
+                                          .Al_Suono = orologio->Al_Suono(),
+                                          .programFolder = folder,
+                                          .bootId = qx::readBootId(),
+                                          .autostart = qx::AutostartEntry::forUser(),
+                                          .pictures = &pictures,
+                                          .beep = [] { QApplication::beep(); },
+                                          .startSysInfo = {}});
+            options->show();
+        }
+        options->raise();
+        options->activateWindow();
+    });
     qx::startUp(faces, store);
     qx::traceEvent("started");
     const int status = app.exec();

@@ -101,7 +101,7 @@ protected:
     }
 };
 
-TEST_F(SettingsStoreTest, FirstRunWritesTheNineValuesInOrderAsReadableIni) {
+TEST_F(SettingsStoreTest, FirstRunWritesItsValuesInOrderAsReadableIni) {
     SettingsStore store(path());
     store.firstRunInit();
     EXPECT_EQ(readFile(path()), QByteArray("[Opzioni]\n"
@@ -109,6 +109,8 @@ TEST_F(SettingsStoreTest, FirstRunWritesTheNineValuesInOrderAsReadableIni) {
                                            "Big Ben=1\n"
                                            "Segnale orario=1\n"
                                            "Timer vita=0\n"
+                                           "Timer vita avvio=\n"
+                                           "Timer vita contati=\n"
                                            "Avvio=Quadrantix\n"
                                            "Esegui auto=0\n"
                                            "\n"
@@ -127,11 +129,14 @@ TEST_F(SettingsStoreTest, FirstRunWritesTheNineValuesInOrderAsReadableIni) {
 
 TEST_F(SettingsStoreTest, LosingBigBenResetsEveryFirstRunValue) {
     QDir().mkpath(file(QStringLiteral("Quadrantix")));
-    writeFile(path(), "[Opzioni]\nAllarme=1\nTimer vita=999\nAvvio=Mini\n[Allarme]\nOre=07\n");
+    writeFile(path(), "[Opzioni]\nAllarme=1\nTimer vita=999\nTimer vita avvio=b007\nTimer vita contati=5\nAvvio=Mini\n"
+                      "[Allarme]\nOre=07\n");
     SettingsStore store(path());
     store.firstRunInit();
     EXPECT_EQ(store.read(keys::Allarme), QStringLiteral("0"));
     EXPECT_EQ(store.read(keys::TimerVita), QStringLiteral("0"));
+    EXPECT_EQ(store.read(keys::TimerVitaAvvio), QString()) << "the boot the old total counted is forgotten";
+    EXPECT_EQ(store.read(keys::TimerVitaContati), QString());
     EXPECT_EQ(store.read(keys::AllarmeOre), QStringLiteral("0"));
     EXPECT_EQ(store.read(keys::Avvio), QStringLiteral("Quadrantix"));
     EXPECT_EQ(store.read(keys::BigBen), QStringLiteral("1"));
