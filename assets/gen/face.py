@@ -9,7 +9,7 @@ import os
 import sys
 
 sys.dont_write_bytecode = True  # keep the assets folder free of caches
-from logo import mark, num  # noqa: E402
+from logo import mark, mark_defs, num  # noqa: E402
 
 WIDTH, HEIGHT = 663, 138
 PANEL = (80, 24, 577, 113)
@@ -91,11 +91,7 @@ def picture():
 <stop offset="0" stop-color="#3a3a3e"/>
 <stop offset="1" stop-color="#050506"/>
 </radialGradient>
-<linearGradient id="yellow" x1="0" y1="0" x2="0" y2="1">
-<stop offset="0" stop-color="#ffe766"/>
-<stop offset="0.55" stop-color="#ffd21f"/>
-<stop offset="1" stop-color="#f0a800"/>
-</linearGradient>
+{mark_defs("", 67, 17.5)}
 <radialGradient id="grilleRim" cx="0.5" cy="0.5" r="0.5">
 <stop offset="0.85" stop-color="#000000" stop-opacity="0"/>
 <stop offset="1" stop-color="#000000" stop-opacity="0.35"/>
@@ -121,8 +117,8 @@ def picture():
 {screw(12, 126, 75)}
 {screw(651, 126, 160)}
 <g fill="#a9b0b8" font-family="DejaVu Sans Condensed" font-weight="bold" font-size="8">
-<text x="{x0 - 2}" y="10">ALARM · CHRONO · TIMER</text>
-<text x="{x1 + 2}" y="10" text-anchor="end">LIQUID CRYSTAL DISPLAY</text>
+<text x="{x0 - 2}" y="10">ALLARME · CRONOMETRO · CONTO ALLA ROVESCIA</text>
+<text x="{x1 + 2}" y="10" text-anchor="end">DISPLAY A CRISTALLI LIQUIDI</text>
 </g>
 <g fill="url(#silver)" font-family="DejaVu Sans" font-weight="bold" font-size="10" text-anchor="middle">
 {spaced(BRAND, (x0 + x1) / 2, 134, 10, 4)}
