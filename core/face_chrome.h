@@ -26,7 +26,12 @@ struct WindowFrame {
 namespace frames {
 inline constexpr WindowFrame kFixed{5, 21, 5, 5};       // fixed frame with a title bar (the analog face)
 inline constexpr WindowFrame kFixedSingle{2, 23, 2, 2}; // fixed single frame with a title bar (the large face)
-inline constexpr WindowFrame kNone{};                   // no frame and no title bar (the closing splash)
+// Thin fixed frame with a title bar (the faces "Digitale" and "Mini"). With these offsets the star's middle falls on
+// the middle of the time panel and the oval's on the middle of the Mini's panel, and both shapes lie over their
+// pictures: the star cuts a pixel or three off its left, right and top points, the oval leaves two pixels of the
+// picture's bezel all round (three at its right).
+inline constexpr WindowFrame kThinFixed{3, 21, 3, 3};
+inline constexpr WindowFrame kNone{}; // no frame and no title bar (the closing splash)
 } // namespace frames
 
 // Regions in pixels of the whole framed window. Boxes run from `from` to `to` with the right and bottom edges

@@ -47,6 +47,7 @@ QString registerLauncher(const QString& executable) {
                                             "GenericName=Orologio\n"
                                             "Comment=Orologio multifunzione con allarme, rintocchi e cronometro\n"
                                             "Exec=\"%1\"\n"
+                                            "Icon=quadrantix\n"
                                             "Terminal=false\n"
                                             "Categories=Utility;Clock;\n")
                                  .arg(exec)
