@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QTimer>
 #include <QVariantAnimation>
 
 namespace qx {
@@ -96,10 +97,12 @@ fine::fine() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::Tool)
     connect(circles_, &QVariantAnimation::valueChanged, this, [this] { update(); });
     connect(circles_, &QVariantAnimation::finished, this, [this] { update(); });
 
-    Timer1.setTimerType(Qt::PreciseTimer);
-    Timer1.setInterval(kTickMs);
-    connect(&Timer1, &QTimer::timeout, this, &fine::tick);
-    Timer1.start();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(kTickMs);
+    connect(Timer1, &QTimer::timeout, this, &fine::tick);
+    Timer1->start();
     traceEvent("splash", QStringLiteral("0 1 1 0"));
 }
 
@@ -115,7 +118,7 @@ void fine::tick() {
     traceEvent("splash", QString::number(timeline_.count()) + u' ' + flag(timeline_.Label1) + u' ' +
                              flag(timeline_.Image1) + u' ' + flag(timeline_.Label2));
     if (!goesOn) {
-        Timer1.stop();
+        Timer1->stop();
         close();
     }
 }

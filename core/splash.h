@@ -1,10 +1,11 @@
 // The closing splash `fine`: shown by every exit command, it blinks, closes in on itself, says goodbye and closes.
 #pragma once
 
-#include <QTimer>
+#include <QPixmap>
 #include <QWidget>
 
 class QLabel;
+class QTimer;
 class QVariantAnimation;
 
 namespace qx {
@@ -42,7 +43,7 @@ protected:
 
 private:
     SplashTimeline timeline_;
-    QTimer Timer1;
+    QTimer* Timer1 = nullptr;
     QPixmap logo_; // at the screen's pixel ratio
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
