@@ -39,7 +39,9 @@ DragHandle::DragHandle(QWidget* picture, QMenu* menu) : QObject(picture), pictur
 bool DragHandle::eventFilter(QObject* watched, QEvent* event) {
     if (watched != picture_)
         return false;
-    if (event->type() == QEvent::MouseButtonPress) {
+    // The second press of a quick double click comes as a double click: it is a press all the same (a second right
+    // click opens the menu again, a second drag starts from where it was pressed).
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         auto* press = static_cast<QMouseEvent*>(event);
         pressPos_ = press->position().toPoint();
         // The chosen command may close the face (its window goes only later): nothing here touches it afterwards.
