@@ -94,16 +94,16 @@ frmAbout::frmAbout(AboutServices services)
     picIcon->setAlignment(Qt::AlignCenter);
     picIcon->setPixmap(renderArtwork(QStringLiteral("quadrantix"), QSize(32, 32), devicePixelRatioF()));
 
-    QFont titleFont = msSansSerif(24, true);
-    QLabel* lblTitle = label(this, "lblTitle", programTitle(), twipRect(1050, 180, 4440, 600), titleFont);
+    QLabel* lblTitle = label(this, "lblTitle", programTitle(), twipRect(1050, 180, 4440, 600), msSansSerif(24, true));
     colour(lblTitle, kBlue);
     const QVersionNumber version = programVersion();
-    label(this, "lblVersion",
-          QStringLiteral("Versione %1.%2.%3")
-              .arg(version.majorVersion())
-              .arg(version.minorVersion())
-              .arg(version.microVersion()),
-          twipRect(1050, 810, 4440, 225), msSansSerif(8.25));
+    QLabel* lblVersion = label(this, "lblVersion",
+                               QStringLiteral("Versione %1.%2.%3")
+                                   .arg(version.majorVersion())
+                                   .arg(version.minorVersion())
+                                   .arg(version.microVersion()),
+                               twipRect(1050, 810, 4440, 225), msSansSerif(8.25));
+    traceEvent("about", lblVersion->text());
     QLabel* lblDescription = label(this, "lblDescription", QString::fromUtf8(kDescription),
                                    twipRect(1050, 1125, 4440, 1230), msSansSerif(8.25));
     lblDescription->setWordWrap(true);

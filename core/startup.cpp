@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QSet>
@@ -88,6 +89,8 @@ protected:
                         traceEvent("mapped", w->objectName());
             }
         } else if (event->type() == QEvent::Show) {
+            if (auto* tip = qobject_cast<QLabel*>(watched); tip && tip->objectName() == QLatin1String("qtooltip_label"))
+                traceEvent("tooltip", tip->text());
             if (auto* menu = qobject_cast<QMenu*>(watched)) {
                 QStringList captions;
                 for (QAction* a : menu->actions())

@@ -113,7 +113,8 @@ Mini::Mini(const Clock& clock, FaceCommands& commands)
     setWindowTitle(QStringLiteral("Form1"));
     setFixedSize(kClient);
     move(kPlace);
-    setMask(clientMask(outerPolygon(kStar), frames::kThinFixed));
+    // The star is wider than the client area: its left and right points end at the window's edges.
+    setMask(clientMask(outerPolygon(kStar), frames::kThinFixed) & QRegion(rect()));
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     // `Image1` and the time panel over it never change: one picture at the screen's pixel ratio.

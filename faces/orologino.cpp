@@ -45,6 +45,8 @@ Orologino::Orologino(const Clock& clock, FaceCommands& commands)
     setWindowTitle(QStringLiteral("Form1"));
     // Above every window, without taking the focus from the one the user works in, now or when it is shown.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // A window that never takes the focus is never active: its tooltip must show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setFixedSize(kClient);
     move(kPlace);
     setMask(clientMask(outerEllipse({5, 31}, {97, 101}), frames::kThinFixed));
