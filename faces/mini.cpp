@@ -108,7 +108,7 @@ const std::array<ToggleItem, 3> kToggles = {{
 
 Mini::Mini(const Clock& clock, FaceCommands& commands)
     : FaceWindow(FaceKind::Digitale, Qt::Tool), model_(clock), lcd_(devicePixelRatioF()),
-      labelFont_(msSansSerif(8.25, true)) {
+      labelFont_(msSansSerif(8.25, true)), seconds_(labelFont_, QStringLiteral("0123456789"), devicePixelRatioF()) {
     setObjectName(QStringLiteral("Mini"));
     setWindowTitle(QStringLiteral("Form1"));
     setFixedSize(kClient);
@@ -219,6 +219,10 @@ void Mini::paintEvent(QPaintEvent* event) {
         // Across, as the label lies; upright, in the middle of its box (the labels sit a pixel off their boxes).
         const QRect text(shown.box.label.left(), shown.box.shape.top(), shown.box.label.width(),
                          shown.box.shape.height());
+        if (&shown.box == &kShape3) {
+            seconds_.draw(p, text, shown.box.align, shown.text);
+            continue;
+        }
         p.setPen(LcdPainter::ink());
         p.setFont(labelFont_);
         p.drawText(text, shown.box.align | Qt::AlignVCenter, shown.text);

@@ -46,6 +46,7 @@ private:
     LcdPainter lcd_;
     QPixmap background_; // the star and the time panel, at the screen's pixel ratio
     QFont labelFont_;
+    LcdGlyphs seconds_; // the seconds change every second: their digits as pictures
     BoundaryTimer* Timer1 = nullptr;
     std::array<QAction*, 3> toggles_{}; // vissec, vismes, visgiorno
     StarFaceView painted_;

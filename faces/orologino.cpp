@@ -40,7 +40,8 @@ const MenuEntry kMenu[] = {
 
 Orologino::Orologino(const Clock& clock, FaceCommands& commands)
     : FaceWindow(FaceKind::Mini, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus), model_(clock),
-      labelFont_(msSansSerif(9.75, true)) {
+      labels_(msSansSerif(9.75, true), QStringLiteral("0123456789") + OvalFace::timeSeparator(QLocale::system()),
+              devicePixelRatioF()) {
     setObjectName(QStringLiteral("Orologino"));
     setWindowTitle(QStringLiteral("Form1"));
     // Above every window, without taking the focus from the one the user works in, now or when it is shown.
@@ -112,13 +113,11 @@ void Orologino::paintEvent(QPaintEvent* event) {
     for (const QRect& r : dirty)
         p.drawPixmap(r, background_, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p.setFont(labelFont_);
-    p.setPen(LcdPainter::ink());
     const OvalFaceView& v = model_.view();
     if (dirty.intersects(kLabel1))
-        p.drawText(kLabel1, Qt::AlignHCenter | Qt::AlignVCenter, v.Label1);
+        labels_.draw(p, kLabel1, Qt::AlignHCenter, v.Label1);
     if (dirty.intersects(kLabel2))
-        p.drawText(kLabel2, Qt::AlignHCenter | Qt::AlignVCenter, v.Label2);
+        labels_.draw(p, kLabel2, Qt::AlignHCenter, v.Label2);
     if (newSecond_)
         traceEvent("shown", QString::number(newSecond_) + QLatin1String(" Mini ") + v.Label1 + u' ' + v.Label2);
     newSecond_ = 0;

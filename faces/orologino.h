@@ -2,9 +2,9 @@
 #pragma once
 
 #include "core/faces.h"
+#include "faces/lcd_painter.h"
 #include "faces/oval_face.h"
 
-#include <QFont>
 #include <QPixmap>
 #include <QRegion>
 #include <cstdint>
@@ -35,7 +35,7 @@ protected:
 private:
     OvalFace model_;
     QPixmap background_; // the cyan client area, the dial and the panel, at the screen's pixel ratio
-    QFont labelFont_;
+    LcdGlyphs labels_;   // the characters of `Label1` and `Label2`
     BoundaryTimer* Timer1 = nullptr;
     OvalFaceView painted_;
     std::int64_t newSecond_ = 0;

@@ -26,6 +26,7 @@ class Result:
     rss_mib: float | None = None
     anon_mib: float | None = None
     lags_ms: list = field(default_factory=list)
+    minute_lags_ms: list = field(default_factory=list)  # of the shown seconds that began a minute
     seconds: dict = field(default_factory=dict)  # face -> (shown, expected)
     notes: list = field(default_factory=list)
 
@@ -110,6 +111,12 @@ def shown_seconds(trace_lines, start_ns, end_ns):
     return lags, {face: (len(seen), len(expected)) for face, seen in faces.items()}
 
 
+def minute_lags(trace_lines, start_ns, end_ns):
+    """Lags (ms) of the shown seconds that began a minute, when the faces' minute digits change."""
+    firsts = [line for line in trace_lines if line.event == "shown" and line.args and int(line.args[0]) % 60 == 0]
+    return shown_seconds(firsts, start_ns, end_ns)[0]
+
+
 def run_scenario(build_dir, scenario, duration=None, settle=None):
     result = Result(scenario)
     program = Path(build_dir) / "bin" / scenario.program
@@ -147,8 +154,9 @@ def run_scenario(build_dir, scenario, duration=None, settle=None):
             result.x_cpu_percent = cpu_percent(x_before, x_after)
             result.main_wakeups, result.thread_wakeups = wakeups(app.pid, app_before, app_after)
             result.rss_mib, result.anon_mib = memory_mib(app.pid)
-            result.lags_ms, result.seconds = shown_seconds(read_trace(app.trace_path), app_before.wall_ns,
-                                                           app_after.wall_ns)
+            trace = read_trace(app.trace_path)
+            result.lags_ms, result.seconds = shown_seconds(trace, app_before.wall_ns, app_after.wall_ns)
+            result.minute_lags_ms = minute_lags(trace, app_before.wall_ns, app_after.wall_ns)
             if not result.seconds:
                 result.notes.append("no 'shown' trace lines")
     except (HarnessError, TimeoutError, OSError) as error:
@@ -188,6 +196,9 @@ def format_table(results, duration_note):
         if len(r.seconds) > 1:
             notes.append(f"  {name}: seconds shown per face: "
                          + ", ".join(f"{face} {a}/{b}" for face, (a, b) in sorted(r.seconds.items())))
+        if r.minute_lags_ms:
+            notes.append(f"  {name}: lag ms at the minute boundaries: "
+                         + ", ".join(_num(lag, 2) for lag in r.minute_lags_ms))
         notes.extend(f"  {name}: {note}" for note in r.notes)
 
     widths = [max([len(head[i])] + [len(row[i]) for row in rows if len(row) == len(head)]) for i in range(len(head))]

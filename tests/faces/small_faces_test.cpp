@@ -2,6 +2,7 @@
 // tick by tick and their windows: shapes, places, menus, toggles, painting of what changed.
 #include "assets/artwork.h"
 #include "core/faces.h"
+#include "faces/lcd_painter.h"
 #include "faces/mini.h"
 #include "faces/orologino.h"
 #include "faces/oval_face.h"
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPointer>
 #include <bit>
 #include <gtest/gtest.h>
@@ -133,6 +135,43 @@ TEST(OvalFace, TimeSeparatorOfTheShortFormat) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(OvalFace::timeSeparator(c.locale), QLatin1String(c.separator)) << c.what;
+}
+
+TEST(LcdGlyphs, DrawTheTextWhereAndAsThePainterWould) {
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(13);
+    font.setBold(true);
+    const LcdGlyphs glyphs(font, QStringLiteral("0123456789:"));
+    const QRect box(3, 2, 60, 18);
+    const auto inkBox = [](const QImage& image) {
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 100)
+                    ink |= QRect(x, y, 1, 1);
+        return ink;
+    };
+    for (const QString& text : {QStringLiteral("09:05"), QStringLiteral("17"), QStringLiteral("2x")}) {
+        QImage expected(66, 22, QImage::Format_ARGB32_Premultiplied), drawn = expected;
+        expected.fill(Qt::transparent);
+        drawn.fill(Qt::transparent);
+        {
+            QPainter p(&expected);
+            p.setFont(font);
+            p.setPen(LcdPainter::ink());
+            p.drawText(box, Qt::AlignHCenter | Qt::AlignVCenter, text);
+        }
+        {
+            QPainter p(&drawn);
+            glyphs.draw(p, box, Qt::AlignHCenter, text); // "x" has no picture: drawn as text
+        }
+        const QRect a = inkBox(expected), b = inkBox(drawn);
+        EXPECT_FALSE(b.isEmpty()) << qPrintable(text);
+        for (const auto& [edge, other] : {std::pair(a.left(), b.left()), std::pair(a.right(), b.right()),
+                                          std::pair(a.top(), b.top()), std::pair(a.bottom(), b.bottom())})
+            EXPECT_LE(std::abs(edge - other), 1) << qPrintable(text);
+    }
 }
 
 // --- the windows ----------------------------------------------------------------------------------------------
