@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QWidget>
 
@@ -30,6 +32,33 @@ QRegion clientMask(const QRegion& outer, const WindowFrame& frame) {
 QPoint centredClientPos(QSize client, const WindowFrame& frame, const QRect& screen) {
     const QRect outer = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client.grownBy(frame.margins()), screen);
     return outer.topLeft() + QPoint(frame.left, frame.top);
+}
+
+QPixmap faceCanvas(QSize size, qreal devicePixelRatio, const QColor& ground) {
+    QPixmap canvas(size * devicePixelRatio);
+    canvas.setDevicePixelRatio(devicePixelRatio);
+    canvas.fill(ground);
+    return canvas;
+}
+
+void copyCanvas(QPainter& p, const QPixmap& canvas, const QRegion& region) {
+    const QPainter::CompositionMode mode = p.compositionMode();
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    const qreal ratio = canvas.devicePixelRatio();
+    for (const QRect& r : region)
+        p.drawPixmap(r, canvas, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
+    p.setCompositionMode(mode);
+}
+
+bool paintChanged(QWidget* face, const QRegion& changed, bool now) {
+    if (changed.isEmpty())
+        return false;
+    if (now && face->isVisible()) {
+        face->repaint(changed);
+        return true;
+    }
+    face->update(changed);
+    return false;
 }
 
 DragHandle::DragHandle(QWidget* picture, QMenu* menu) : QObject(picture), picture_(picture), menu_(menu) {

@@ -11,7 +11,10 @@
 #include <QRegion>
 #include <span>
 
+class QColor;
 class QMenu;
+class QPainter;
+class QPixmap;
 class QWidget;
 
 namespace qx {
@@ -43,6 +46,15 @@ QRegion outerPolygon(const QPolygon& corners); // nonzero winding
 QRegion clientMask(const QRegion& outer, const WindowFrame& frame);
 // Where the client area goes when the framed window is centred on `screen`.
 QPoint centredClientPos(QSize client, const WindowFrame& frame, const QRect& screen);
+
+// A face's unchanging picture, made once as a canvas at the screen's pixel ratio and filled with `ground`.
+QPixmap faceCanvas(QSize size, qreal devicePixelRatio, const QColor& ground);
+// Copies what lies in `region` of an opaque canvas to the painter's device, rectangle by rectangle: one blend over the
+// region's bounding box would hand its rows to Qt's painting threads and wake them every second.
+void copyCanvas(QPainter& p, const QPixmap& canvas, const QRegion& region);
+// Puts the changed part of a face on screen: before returning when `now` and the face is visible (a new second
+// must not wait for the next pass of the event loop), otherwise at that pass. True when it was painted at once.
+bool paintChanged(QWidget* face, const QRegion& changed, bool now);
 
 // Makes a face's picture drag its window: a press with any button records the pointer, and moving with a button held
 // keeps the recorded point of the picture under the pointer. A right-button press opens the face's menu, when it has

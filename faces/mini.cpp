@@ -119,9 +119,7 @@ Mini::Mini(const Clock& clock, FaceCommands& commands)
 
     // `Image1` and the time panel over it never change: one picture at the screen's pixel ratio.
     const qreal ratio = devicePixelRatioF();
-    background_ = QPixmap(kClient * ratio);
-    background_.setDevicePixelRatio(ratio);
-    background_.fill(Qt::black);
+    background_ = faceCanvas(kClient, ratio, Qt::black);
     {
         QPainter p(&background_);
         p.drawPixmap(0, 0, renderArtwork(QStringLiteral("star_dial"), {}, ratio));
@@ -191,25 +189,14 @@ void Mini::sync(bool now, std::int64_t newSecond) {
     const StarFaceView& view = model_.view();
     const QRegion changed = changedRegion(painted_, view);
     painted_ = view;
-    if (changed.isEmpty())
-        return;
-    if (now && isVisible()) {
-        // The new second is on screen before the handler returns, not at the next pass of the event loop.
-        newSecond_ = newSecond;
-        repaint(changed);
-    } else {
-        update(changed);
-    }
+    newSecond_ = newSecond; // for the timing trace, when the paint comes
+    paintChanged(this, changed, now);
 }
 
 void Mini::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRegion& dirty = event->region();
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    const qreal ratio = background_.devicePixelRatio();
-    for (const QRect& r : dirty)
-        p.drawPixmap(r, background_, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    copyCanvas(p, background_, dirty);
 
     const StarFaceView& v = model_.view();
     for (const ShownLabel& shown : shownLabels(v)) {

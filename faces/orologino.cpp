@@ -54,9 +54,7 @@ Orologino::Orologino(const Clock& clock, FaceCommands& commands)
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     const qreal ratio = devicePixelRatioF();
-    background_ = QPixmap(kClient * ratio);
-    background_.setDevicePixelRatio(ratio);
-    background_.fill(kCyan);
+    background_ = faceCanvas(kClient, ratio, kCyan);
     {
         QPainter p(&background_);
         p.drawPixmap(kImage1, renderArtwork(QStringLiteral("mini_dial"), {}, ratio));
@@ -93,32 +91,20 @@ void Orologino::onWake() {
     const QRegion changed = changedRegion(painted_, view);
     const bool newSecond = view.Label2 != painted_.Label2;
     painted_ = view;
-    if (changed.isEmpty())
-        return;
-    if (isVisible()) {
-        // The new second is on screen before the handler returns, not at the next pass of the event loop.
-        if (newSecond && tracing())
-            newSecond_ = model_.second();
-        repaint(changed);
-    } else {
-        update(changed);
-    }
+    newSecond_ = newSecond ? model_.second() : 0; // for the timing trace, when the paint comes
+    paintChanged(this, changed, true);
 }
 
 void Orologino::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRegion& dirty = event->region();
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    const qreal ratio = background_.devicePixelRatio();
-    for (const QRect& r : dirty)
-        p.drawPixmap(r, background_, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    copyCanvas(p, background_, dirty);
     const OvalFaceView& v = model_.view();
     if (dirty.intersects(kLabel1))
         labels_.draw(p, kLabel1, Qt::AlignHCenter, v.Label1);
     if (dirty.intersects(kLabel2))
         labels_.draw(p, kLabel2, Qt::AlignHCenter, v.Label2);
-    if (newSecond_)
+    if (newSecond_ && tracing())
         traceEvent("shown", QString::number(newSecond_) + QLatin1String(" Mini ") + v.Label1 + u' ' + v.Label2);
     newSecond_ = 0;
 }

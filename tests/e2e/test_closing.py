@@ -52,16 +52,8 @@ class ClosingTest(unittest.TestCase):
         win = app.window(name="^Form1$" if face in ("Digitale", "Mini") else "^Quadrantix$")
         return app, win, s.geometry(win)
 
-    def menu(self, s, app, point, *keys):
-        menus = len(app.trace("menu"))
-        s.mouse_move(*point)
-        s.xdotool("click", 3)
-        wait_until(lambda: len(app.trace("menu")) > menus, 5, message="the menu did not open")
-        for key in keys:
-            s.key(key)
-
     def open_about(self, s, app, point):
-        self.menu(s, app, point, "i")
+        s.context_menu(app, *point, "i")
         return app.window(name="^Informazioni su Quadrantix$", timeout=5)
 
     def test_about_window_title_version_and_a_single_instance(self):
@@ -85,7 +77,7 @@ class ClosingTest(unittest.TestCase):
     def test_splash_blinks_closes_in_says_goodbye_and_ends_the_program(self):
         with Session() as s:
             app, win, g = self.open_face(s, "Mini")
-            self.menu(s, app, (g.x + 48, g.y + 30), "e")
+            s.context_menu(app, g.x + 48, g.y + 30, "e")
             app.wait_trace("mapped", lambda line: line.args == ("fine",), timeout=5)
             splash = app.window()
             sg = s.geometry(splash)
@@ -141,7 +133,7 @@ class ClosingTest(unittest.TestCase):
             app, win, g = self.open_face(s, "Digitale")
             about = self.open_about(s, app, (g.x + 97, g.y + 40))
             a = s.geometry(about)
-            self.menu(s, app, (g.x + 97, g.y + 41), "e")
+            s.context_menu(app, g.x + 97, g.y + 41, "e")
             app.wait_trace("splash", lambda line: line.args[0] == "11", timeout=10)
             wait_until(lambda: not app.windows("^Quadrantix$"), 5, message="the splash did not close")
             self.assertTrue(app.alive(), "the about window keeps the program running")
@@ -161,7 +153,7 @@ class ClosingTest(unittest.TestCase):
                         s.click(g.x + 10 * 55 + 27, g.y + 28)  # toolbar button 11
                     else:
                         centre = {"Analogico": (60, 150), "Digitale": (97, 40), "Mini": (48, 30)}[face]
-                        self.menu(s, app, (g.x + centre[0], g.y + centre[1]), "Down", "Return")
+                        s.context_menu(app, g.x + centre[0], g.y + centre[1], "Down", "Return")
                     self.assertEqual(" ".join(app.wait_trace("screensaver", timeout=5).args), f"{face} started")
                     wait_until(lambda: log.exists() and len(log.read_text().splitlines()) == count, 5,
                                message="the program beside the clock did not run")
@@ -175,7 +167,7 @@ class ClosingTest(unittest.TestCase):
         with Session() as s:
             program = clock_folder(s, "alone", with_screensaver=False)
             app, win, g = self.open_face(s, "Mini", program=program)
-            self.menu(s, app, (g.x + 48, g.y + 30), "Down", "Return")
+            s.context_menu(app, g.x + 48, g.y + 30, "Down", "Return")
             self.assertEqual(app.wait_trace("screensaver", timeout=5).args, ("Mini", "absent"))
             settings = Path(s.dir, "quadrantix-1.ini").read_text()
             self.assertIn("Salvaschermo=Mini", settings)

@@ -117,12 +117,7 @@ class LargeFaceTest(unittest.TestCase):
                 wait_until(lambda: (s.geometry(small).width, s.geometry(small).height) == size, 5)
                 wait_until(lambda: not app.windows("^Quadrantix$"), 5, message="the large face did not close")
                 f = s.geometry(small)
-                menus = len(app.trace("menu"))
-                s.mouse_move(f.x + f.width // 2, f.y + 30 + step)
-                s.xdotool("click", 3)
-                wait_until(lambda: len(app.trace("menu")) > menus, 5, message=f"{face}: no menu")
-                wait_until(lambda: len(app.windows()) >= 2, 5, message="the menu did not appear")
-                s.key("q")
+                s.context_menu(app, f.x + f.width // 2, f.y + 30 + step, "q")
                 wait_until(lambda: faces()[-1:] == ["Quadrantix"], 5, message=f"{face}: back to the large face")
 
             g = s.geometry(app.window(name="^Quadrantix$"))

@@ -54,18 +54,6 @@ class SmallFacesTest(unittest.TestCase):
         win = app.window(name=title)
         return app, win, s.geometry(win)
 
-    def menu(self, s, app, point, *keys):
-        """Opens the face's menu with the right button at `point` and types `keys` into it."""
-        menus = len(app.trace("menu"))
-        s.mouse_move(*point)
-        s.xdotool("click", 3)
-        wait_until(lambda: len(app.trace("menu")) > menus, 5, message="the menu did not open")
-        for key in keys:
-            shown = len(app.trace("menu"))
-            s.key(key)
-            if key == "v":  # the submenu
-                wait_until(lambda: len(app.trace("menu")) > shown, 5, message="the submenu did not open")
-
     def test_star_shows_the_time_in_digit_pictures_and_has_the_star_shape(self):
         for start, shown in (("09:05:02", "0905"), ("23:59:30", "2359")):
             with self.subTest(shown), Session(env=ITALIAN) as s:
@@ -112,17 +100,17 @@ class SmallFacesTest(unittest.TestCase):
             expected = set()
             for step, toggle in enumerate(("Secondi", "Giorno", "Mese e anno", "Secondi", "Giorno")):
                 # (xdotool waits long for a move to where the pointer already is)
-                self.menu(s, app, (picture[0], picture[1] + step), "v", TOGGLE_KEYS[toggle])
+                s.context_menu(app, picture[0], picture[1] + step, "v", TOGGLE_KEYS[toggle])
                 expected ^= {toggle}
                 wait_until(lambda: shown_boxes() == expected, 5,
                            message=f"after {toggle}: boxes {shown_boxes()}, not {expected}")
 
             # To the oval face and back: the star opens again with no box.
-            self.menu(s, app, (picture[0], picture[1] - 1), "m")
+            s.context_menu(app, picture[0], picture[1] - 1, "m")
             wait_until(lambda: s.geometry(app.window(name="^Form1$")).width == 97, 5, message="the oval did not open")
             oval = app.window(name="^Form1$")
             o = s.geometry(oval)
-            self.menu(s, app, (o.x + 48, o.y + 30), "d")
+            s.context_menu(app, o.x + 48, o.y + 30, "d")
             wait_until(lambda: s.geometry(app.window(name="^Form1$")).width == 195, 5, message="the star is back")
             self.assertEqual([line.args[0] for line in app.trace("face")], ["Digitale", "Mini", "Digitale"])
             wait_until(lambda: shown_boxes() == set(), 5, message="the toggles were not reset")
