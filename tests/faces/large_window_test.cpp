@@ -4,6 +4,7 @@
 #include "core/settings_store.h"
 #include "faces/digitale.h"
 #include "platform/boundary_timer.h"
+#include "tests/support/face_stubs.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/temp_dir.h"
 
@@ -28,26 +29,11 @@ using namespace qx;
 
 namespace {
 
+using test::PaintRecorder;
+using test::StubFace;
+
 // The cells' top-left corners on the face picture, which starts 56 pixels down the window.
 constexpr QPoint kLargeCells[] = {{88, 32}, {152, 32}, {232, 32}, {296, 32}, {376, 32}, {440, 32}};
-
-class StubFace : public FaceWindow {
-public:
-    explicit StubFace(FaceKind kind) : FaceWindow(kind) {}
-};
-
-// Records the regions Image1 paints.
-class PaintRecorder : public QObject {
-public:
-    QList<QRegion> regions;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            regions << static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-};
 
 class DigitaleTest : public test::TempDirTest {
 protected:

@@ -7,6 +7,7 @@
 #include "faces/orologino.h"
 #include "faces/oval_face.h"
 #include "faces/star_face.h"
+#include "tests/support/face_stubs.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/qt_printers.h"
 
@@ -23,6 +24,9 @@
 using namespace qx;
 
 namespace {
+
+using test::PaintRecorder;
+using test::StubFace;
 
 const QLocale kItalian(QLocale::Italian, QLocale::Italy);
 
@@ -175,24 +179,6 @@ TEST(LcdGlyphs, DrawTheTextWhereAndAsThePainterWould) {
 }
 
 // --- the windows ----------------------------------------------------------------------------------------------
-
-class StubFace : public FaceWindow {
-public:
-    explicit StubFace(FaceKind kind) : FaceWindow(kind) {}
-};
-
-// Records the regions a window paints.
-class PaintRecorder : public QObject {
-public:
-    QList<QRegion> regions;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            regions << static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-};
 
 QStringList captions(const QMenu* menu) {
     QStringList list;
