@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QWidget>
 
@@ -32,6 +34,33 @@ QPoint centredClientPos(QSize client, const WindowFrame& frame, const QRect& scr
     return outer.topLeft() + QPoint(frame.left, frame.top);
 }
 
+QPixmap faceCanvas(QSize size, qreal devicePixelRatio, const QColor& ground) {
+    QPixmap canvas(size * devicePixelRatio);
+    canvas.setDevicePixelRatio(devicePixelRatio);
+    canvas.fill(ground);
+    return canvas;
+}
+
+void copyCanvas(QPainter& p, const QPixmap& canvas, const QRegion& region) {
+    const QPainter::CompositionMode mode = p.compositionMode();
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    const qreal ratio = canvas.devicePixelRatio();
+    for (const QRect& r : region)
+        p.drawPixmap(r, canvas, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
+    p.setCompositionMode(mode);
+}
+
+bool paintChanged(QWidget* face, const QRegion& changed, bool now) {
+    if (changed.isEmpty())
+        return false;
+    if (now && face->isVisible()) {
+        face->repaint(changed);
+        return true;
+    }
+    face->update(changed);
+    return false;
+}
+
 DragHandle::DragHandle(QWidget* picture, QMenu* menu) : QObject(picture), picture_(picture), menu_(menu) {
     picture_->installEventFilter(this);
 }
@@ -39,7 +68,9 @@ DragHandle::DragHandle(QWidget* picture, QMenu* menu) : QObject(picture), pictur
 bool DragHandle::eventFilter(QObject* watched, QEvent* event) {
     if (watched != picture_)
         return false;
-    if (event->type() == QEvent::MouseButtonPress) {
+    // The second press of a quick double click comes as a double click: it is a press all the same (a second right
+    // click opens the menu again, a second drag starts from where it was pressed).
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         auto* press = static_cast<QMouseEvent*>(event);
         pressPos_ = press->position().toPoint();
         // The chosen command may close the face (its window goes only later): nothing here touches it afterwards.

@@ -11,7 +11,10 @@
 #include <QRegion>
 #include <span>
 
+class QColor;
 class QMenu;
+class QPainter;
+class QPixmap;
 class QWidget;
 
 namespace qx {
@@ -26,7 +29,12 @@ struct WindowFrame {
 namespace frames {
 inline constexpr WindowFrame kFixed{5, 21, 5, 5};       // fixed frame with a title bar (the analog face)
 inline constexpr WindowFrame kFixedSingle{2, 23, 2, 2}; // fixed single frame with a title bar (the large face)
-inline constexpr WindowFrame kNone{};                   // no frame and no title bar (the closing splash)
+// Thin fixed frame with a title bar (the faces "Digitale" and "Mini"). With these offsets the star's middle falls on
+// the middle of the time panel and the oval's on the middle of the Mini's panel, and both shapes lie over their
+// pictures: the star cuts a pixel or three off its left, right and top points, the oval leaves two pixels of the
+// picture's bezel all round (three at its right).
+inline constexpr WindowFrame kThinFixed{3, 21, 3, 3};
+inline constexpr WindowFrame kNone{}; // no frame and no title bar (the closing splash)
 } // namespace frames
 
 // Regions in pixels of the whole framed window. Boxes run from `from` to `to` with the right and bottom edges
@@ -38,6 +46,15 @@ QRegion outerPolygon(const QPolygon& corners); // nonzero winding
 QRegion clientMask(const QRegion& outer, const WindowFrame& frame);
 // Where the client area goes when the framed window is centred on `screen`.
 QPoint centredClientPos(QSize client, const WindowFrame& frame, const QRect& screen);
+
+// A face's unchanging picture, made once as a canvas at the screen's pixel ratio and filled with `ground`.
+QPixmap faceCanvas(QSize size, qreal devicePixelRatio, const QColor& ground);
+// Copies what lies in `region` of an opaque canvas to the painter's device, rectangle by rectangle: one blend over the
+// region's bounding box would hand its rows to Qt's painting threads and wake them every second.
+void copyCanvas(QPainter& p, const QPixmap& canvas, const QRegion& region);
+// Puts the changed part of a face on screen: before returning when `now` and the face is visible (a new second
+// must not wait for the next pass of the event loop), otherwise at that pass. True when it was painted at once.
+bool paintChanged(QWidget* face, const QRegion& changed, bool now);
 
 // Makes a face's picture drag its window: a press with any button records the pointer, and moving with a button held
 // keeps the recorded point of the picture under the pointer. A right-button press opens the face's menu, when it has

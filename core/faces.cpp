@@ -125,7 +125,6 @@ void FaceManager::showFace(FaceKind target, FaceWindow* from) {
 }
 
 void FaceManager::exitFrom(FaceWindow* from) {
-    Q_EMIT exiting();
     // The tiny and the large face close before the analog window, the others after it.
     const bool faceFirst = from && (from->kind() == FaceKind::Mini || from->kind() == FaceKind::Quadrantix);
     if (faceFirst)
@@ -134,6 +133,7 @@ void FaceManager::exitFrom(FaceWindow* from) {
         orologio->close();
     if (from && !faceFirst)
         from->close();
+    Q_EMIT exiting();
 }
 
 namespace {

@@ -60,10 +60,12 @@ public:
 
     // Shows `target` in place of `from` (nullptr at start-up). A face that is not available changes nothing.
     void showFace(FaceKind target, FaceWindow* from = nullptr);
-    // Closes the analog window and the face the command came from; the program ends with its last window.
+    // Closes the analog window and the face the command came from, in the order of that face, then says so with
+    // exiting(); the program ends with its last window.
     void exitFrom(FaceWindow* from);
 
 Q_SIGNALS:
+    // The clock windows have just closed on an exit command: the program shows its closing splash now.
     void exiting();
 
 private:

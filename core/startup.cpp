@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QPointer>
@@ -78,6 +79,7 @@ QString registerLauncher(const QString& executable, const QString& path) {
                                             "GenericName=Orologio\n"
                                             "Comment=Orologio multifunzione con allarme, rintocchi e cronometro\n"
                                             "Exec=%1\n"
+                                            "Icon=quadrantix\n"
                                             "Terminal=false\n"
                                             "Categories=Utility;Clock;\n")
                                  .arg(execArgument(executable))
@@ -128,6 +130,8 @@ protected:
                         traceEvent("mapped", w->objectName());
             }
         } else if (event->type() == QEvent::Show) {
+            if (auto* tip = qobject_cast<QLabel*>(watched); tip && tip->objectName() == QLatin1String("qtooltip_label"))
+                traceEvent("tooltip", tip->text());
             if (auto* menu = qobject_cast<QMenu*>(watched)) {
                 QStringList captions;
                 for (QAction* a : menu->actions())

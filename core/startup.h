@@ -34,7 +34,8 @@ void installItalianTranslations(QCoreApplication& app);
 } // namespace qx
 
 namespace qx {
-// With QUADRANTIX_TRACE set: traces "mapped <window>" when a top-level window is first on screen and "menu
-// <captions>" when a pop-up menu opens, for the end-to-end tests and the benchmark. Costs nothing otherwise.
+// With QUADRANTIX_TRACE set: traces "mapped <window>" when a top-level window is first on screen, "menu <captions>"
+// when a pop-up menu opens and "tooltip <text>" when a tooltip shows, for the end-to-end tests and the benchmark.
+// Costs nothing otherwise.
 void installTraceHooks(QCoreApplication& app);
 } // namespace qx

@@ -3,6 +3,7 @@
 
 #include "assets/artwork.h"
 #include "core/fonts.h"
+#include "core/program_info.h"
 #include "core/settings_store.h"
 #include "core/twips.h"
 #include "platform/sound/sound_service.h"
@@ -43,7 +44,6 @@ void colour(QLabel* l, const QColor& c) {
     l->setPalette(p);
 }
 
-const QString kMaker = QStringLiteral("dono@quadrantix.example");
 const QString kCode = QStringLiteral("QX-2001-0101-AUGURI");
 } // namespace
 
@@ -73,7 +73,7 @@ Allarme::Allarme(const SettingsStore& store, std::shared_ptr<SoundObject> melody
 }
 
 QUrl Speciale::mailUrl() {
-    QUrl url(QStringLiteral("mailto:") + kMaker);
+    QUrl url(QStringLiteral("mailto:") + makerMail());
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("subject"), QStringLiteral("Regalo del terzo millennio - codice ") + kCode);
     url.setQuery(query);
@@ -110,7 +110,7 @@ Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const
     narrowest.setPixelSize(narrow.pixelSize() - 1);
     label(this, "Label3", QStringLiteral("Invia una mail all'indirizzo"), twipRect(120, 1800, 1815, 255))
         ->setFont(narrowest);
-    QLabel* l7 = label(this, "Label7", kMaker, twipRect(2040, 1800, 2175, 255));
+    QLabel* l7 = label(this, "Label7", makerMail(), twipRect(2040, 1800, 2175, 255));
     narrow.setBold(true);
     l7->setFont(narrow);
     l7->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

@@ -3,7 +3,10 @@
 
 #include "assets/artwork.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
+
+#include <cmath>
 
 namespace qx {
 
@@ -61,6 +64,51 @@ void LcdPainter::text(QPainter& p, const QRect& box, const QFont& font, Qt::Alig
     p.setPen(ink());
     p.setFont(font);
     p.drawText(box, align | Qt::AlignTop, text);
+}
+
+LcdGlyphs::LcdGlyphs(const QFont& font, const QString& characters, qreal devicePixelRatio) : font_(font) {
+    const QFontMetricsF metrics(font);
+    ascent_ = metrics.ascent();
+    height_ = metrics.height();
+    for (const QChar c : characters) {
+        if (glyphs_.contains(c))
+            continue;
+        const qreal advance = metrics.horizontalAdvance(c);
+        // A pixel of room on either side for the antialiased edges and any overhang.
+        QPixmap picture(QSizeF((advance + 2) * devicePixelRatio, height_ * devicePixelRatio).toSize());
+        picture.setDevicePixelRatio(devicePixelRatio);
+        picture.fill(Qt::transparent);
+        QPainter p(&picture);
+        p.setFont(font);
+        p.setPen(LcdPainter::ink());
+        p.drawText(QPointF(1, ascent_), QString(c));
+        glyphs_.insert(c, {picture, advance});
+    }
+}
+
+void LcdGlyphs::draw(QPainter& p, const QRect& box, Qt::Alignment align, const QString& text) const {
+    qreal width = 0;
+    for (const QChar c : text)
+        width += glyphs_.contains(c) ? glyphs_[c].second : QFontMetricsF(font_).horizontalAdvance(c);
+    qreal x = box.left();
+    if (align & Qt::AlignHCenter)
+        x += (box.width() - width) / 2;
+    else if (align & Qt::AlignRight)
+        x += box.width() - width;
+    const qreal top = box.top() + (box.height() - height_) / 2;
+    for (const QChar c : text) {
+        if (const auto found = glyphs_.constFind(c); found != glyphs_.cend()) {
+            // Whole device pixels, as the text rasteriser places glyphs: no resampling of the pictures.
+            const qreal ratio = found->first.devicePixelRatio();
+            p.drawPixmap(QPointF(std::round((x - 1) * ratio) / ratio, std::round(top * ratio) / ratio), found->first);
+            x += found->second;
+        } else {
+            p.setFont(font_);
+            p.setPen(LcdPainter::ink());
+            p.drawText(QPointF(x, top + ascent_), QString(c));
+            x += QFontMetricsF(font_).horizontalAdvance(c);
+        }
+    }
 }
 
 } // namespace qx

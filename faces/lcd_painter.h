@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
+#include <QHash>
 #include <QPixmap>
 #include <QRect>
 #include <array>
@@ -46,6 +48,22 @@ public:
 
 private:
     std::array<QPixmap, 10> large_, small_; // `numero` and `npiccolo`
+};
+
+// Text in the display's ink from pictures of its characters made once at the screen's pixel ratio, so that a label
+// that changes every second costs a few copies rather than a text layout.
+class LcdGlyphs {
+public:
+    LcdGlyphs(const QFont& font, const QString& characters, qreal devicePixelRatio = 1.0);
+
+    // `text` in `box`, aligned across as `align` says and upright in its middle, as QPainter::drawText would place
+    // it. A character that has no picture is drawn as text.
+    void draw(QPainter& p, const QRect& box, Qt::Alignment align, const QString& text) const;
+
+private:
+    QFont font_;
+    qreal ascent_, height_;
+    QHash<QChar, std::pair<QPixmap, qreal>> glyphs_; // picture and advance
 };
 
 } // namespace qx

@@ -5,6 +5,7 @@
 #include "platform/ini_document.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,9 +16,21 @@ namespace {
 FileRead readIni(const QString& path) {
     return readRegularFile(path, kMaxIniFileBytes);
 }
+
+// The canonical form of `path` when it lies strictly inside `folder` (both after following links), else nothing.
+QString insideFolder(const QString& path, const QString& folder) {
+    const QString root = folder.isEmpty() ? QString() : QFileInfo(folder).canonicalFilePath();
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (root.isEmpty() || root == QLatin1String("/") || target.isEmpty() || !target.startsWith(root + QLatin1Char('/')))
+        return {};
+    return target;
+}
 } // namespace
 
-bool INITool::entryCall(const QString& value, const QString& section, const QString& key, const QString& path) {
+INITool::INITool(QString ownFolder) : ownFolder_(std::move(ownFolder)) {}
+
+bool INITool::entryCall(const QString& value, const QString& section, const QString& key, const QString& given) {
+    const QString path = insideFolder(given, ownFolder_);
     struct stat st {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
         st.st_uid != ::geteuid())

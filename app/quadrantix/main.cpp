@@ -1,10 +1,16 @@
 // The clock program: loads the analog window and shows the face chosen in the settings.
+#include "core/about.h"
 #include "core/faces.h"
+#include "core/program_info.h"
+#include "core/screensaver_launch.h"
 #include "core/settings_store.h"
+#include "core/splash.h"
 #include "core/startup.h"
 #include "events/event_windows.h"
 #include "events/time_events.h"
 #include "faces/digitale.h"
+#include "faces/mini.h"
+#include "faces/orologino.h"
 #include "faces/orologio.h"
 #include "options/face_pictures.h"
 #include "options/opzionifrm.h"
@@ -12,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/environment.h"
 #include "platform/power/power_service.h"
+#include "platform/process.h"
 #include "platform/sound/sound_service.h"
 #include "platform/trace.h"
 
@@ -31,8 +38,9 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     qx::quitOnTerminationSignals(app);
-    QApplication::setApplicationName(QStringLiteral("Quadrantix"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    QApplication::setApplicationName(qx::programTitle());
+    QApplication::setApplicationVersion(qx::programVersion().toString());
+    QApplication::setWindowIcon(qx::programIcon());
     qx::installItalianTranslations(app);
     qx::installTraceHooks(app);
     qx::quitAfterLastWindow(app);
@@ -44,14 +52,23 @@ int main(int argc, char** argv) {
     const std::unique_ptr<qx::SoundService> sound = qx::makeSdlSoundService();
     const std::unique_ptr<qx::PowerService> power = qx::makeLogindPowerService();
     const QString folder = QCoreApplication::applicationDirPath();
+    const auto openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     faces.setFactory(qx::FaceKind::Analogico, [&] {
         auto* orologio = new qx::Orologio(clock, store, faces, *sound, folder);
-        auto windows = std::make_unique<qx::RealEventWindows>(store, orologio->Al_Suono(),
-                                                              [](const QUrl& url) { QDesktopServices::openUrl(url); });
+        auto windows = std::make_unique<qx::RealEventWindows>(store, orologio->Al_Suono(), openUrl);
         orologio->setTimeEvents(
             std::make_unique<qx::TimeEvents>(clock, store, *sound, *orologio->BB_Suono(), std::move(windows), folder));
         return orologio;
     });
+    faces.setFactory(qx::FaceKind::Digitale, [&] { return new qx::Mini(clock, faces); });
+    faces.setFactory(qx::FaceKind::Mini, [&] { return new qx::Orologino(clock, faces); });
+
+    qx::ScreensaverLaunch screensaver(store, folder, qx::startProgram);
+    faces.setHandler(qx::Command::Screensaver, [&](qx::FaceWindow* from) { screensaver.launch(from->kind()); });
+    qx::AboutWindows about({openUrl, qx::startProgram, qx::findProgram});
+    faces.setHandler(qx::Command::About, [&](qx::FaceWindow*) { about.open(); });
+    // Every exit ends through the closing splash; the program ends when it and every other window have closed.
+    QObject::connect(&faces, &qx::FaceManager::exiting, &faces, [] { qx::showClosingSplash(); });
     faces.setFactory(qx::FaceKind::Quadrantix, [&] { return new qx::Digitale(clock, store, faces, *power); });
 
     // The options dialog's pictures of the faces, drawn by the faces themselves.
@@ -61,6 +78,14 @@ int main(int argc, char** argv) {
                             auto* orologio = new qx::Orologio(c, s, f, snd, folder);
                             orologio->handsTick();
                             return orologio;
+                        });
+    pictures.setFactory(qx::FaceKind::Digitale,
+                        [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
+                            return new qx::Mini(c, f);
+                        });
+    pictures.setFactory(qx::FaceKind::Mini,
+                        [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
+                            return new qx::Orologino(c, f);
                         });
     pictures.setFactory(qx::FaceKind::Quadrantix,
                         [&](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService&) {

@@ -26,6 +26,7 @@ class Result:
     rss_mib: float | None = None
     anon_mib: float | None = None
     lags_ms: list = field(default_factory=list)
+    minute_lags_ms: list = field(default_factory=list)  # of the shown seconds that began a minute
     seconds: dict = field(default_factory=dict)  # face -> (shown, expected)
     interlude: dict = field(default_factory=dict)  # see interlude_figures()
     notes: list = field(default_factory=list)
@@ -134,6 +135,12 @@ def interlude_figures(trace_lines):
     return figures
 
 
+def minute_lags(trace_lines, start_ns, end_ns):
+    """Lags (ms) of the shown seconds that began a minute, when the faces' minute digits change."""
+    firsts = [line for line in trace_lines if line.event == "shown" and line.args and int(line.args[0]) % 60 == 0]
+    return shown_seconds(firsts, start_ns, end_ns)[0]
+
+
 def run_scenario(build_dir, scenario, duration=None, settle=None):
     result = Result(scenario)
     program = Path(build_dir) / "bin" / scenario.program
@@ -187,6 +194,7 @@ def run_scenario(build_dir, scenario, duration=None, settle=None):
                 result.interlude = interlude_figures(trace_lines)
                 if not result.interlude:
                     result.notes.append("no interlude in the trace")
+            result.minute_lags_ms = minute_lags(trace_lines, app_before.wall_ns + offset, app_after.wall_ns + offset)
             if not result.seconds:
                 result.notes.append("no 'shown' trace lines")
             if scenario.analyse:
@@ -234,6 +242,9 @@ def format_table(results, duration_note):
                          f"{i.get('points', '-')} points in {_num(i.get('sprinkle_ms'), 0)} ms, "
                          f"{i.get('frames', '-')} frames at {_num(i.get('fps'))} fps "
                          f"(longest frame {_num(i.get('longest_frame_ms'))} ms)")
+        if r.minute_lags_ms:
+            notes.append(f"  {name}: lag ms at the minute boundaries: "
+                         + ", ".join(_num(lag, 2) for lag in r.minute_lags_ms))
         notes.extend(f"  {name}: {note}" for note in r.notes)
 
     widths = [max([len(head[i])] + [len(row[i]) for row in rows if len(row) == len(head)]) for i in range(len(head))]

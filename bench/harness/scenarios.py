@@ -28,6 +28,8 @@ class Scenario:
 # "Big Ben" marks the store as initialised; without it the first run would rewrite "Avvio" to its default.
 ANALOG = "[Opzioni]\nBig Ben=1\nAvvio=Analogico\n"
 LARGE = "[Opzioni]\nBig Ben=1\nAvvio=Quadrantix\n"
+STAR = "[Opzioni]\nBig Ben=1\nAvvio=Digitale\n"
+OVAL = "[Opzioni]\nBig Ben=1\nAvvio=Mini\n"
 
 
 def large_face_mode(key):
@@ -82,6 +84,9 @@ SCENARIOS = [
              analyse=large_face.running_countdown_notes),
     Scenario("large digital face, countdowns ending", "quadrantix", settings=LARGE, duration=30.0,
              driver=large_face.repeat_countdowns, analyse=large_face.countdown_notes),
+    # The star shows a new second with its separator; a minute long, so that its minute digits change once too.
+    Scenario("star face Digitale", "quadrantix", settings=STAR, window_name="^Form1$", duration=61.0),
+    Scenario("oval face Mini", "quadrantix", settings=OVAL, window_name="^Form1$"),
 ]
 
 # The harness's own yardsticks (bench/run --probe): a window that repaints once a second, and one driven by a 1 ms

@@ -62,6 +62,13 @@ TEST(FaceChrome, DraggingKeepsThePressedPointUnderThePointerWithAnyButton) {
         EXPECT_EQ(window.pos(), start + QPoint(30, -10)) << "no button held: no move";
         send(picture, QEvent::MouseButtonRelease, {60, 30}, button, Qt::NoButton);
     }
+    // A quick second press arrives as a double click; the drag starts from it, not from the first press.
+    const QPoint start = window.pos();
+    send(picture, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
+    send(picture, QEvent::MouseButtonRelease, {10, 10}, Qt::LeftButton, Qt::NoButton);
+    send(picture, QEvent::MouseButtonDblClick, {100, 30}, Qt::LeftButton, Qt::LeftButton);
+    send(picture, QEvent::MouseMove, {110, 35}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(window.pos(), start + QPoint(10, 5));
 }
 
 // A program with only some of its windows: the analog face and the about window.

@@ -673,6 +673,15 @@ class Session:
             self.mouse_move(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
         self.mouse_up(button)
 
+    def context_menu(self, app, x, y, *keys):
+        """Right-clicks at (x, y), waits for `app` to trace the pop-up menu it opens, then types `keys` into it."""
+        menus = len(app.trace("menu"))
+        self.mouse_move(x, y)
+        self.xdotool("click", 3)
+        wait_until(lambda: len(app.trace("menu")) > menus, 5, message=f"{app.name}: no menu opened at {x}, {y}")
+        for key in keys:
+            self.key(key)
+
     def key(self, *keys, window=None):
         """Sends keys (xdotool names: 'Escape', 'ctrl+q', 'F2') to the focused window or to `window`."""
         args = ["key"] + (["--window", str(window)] if window else []) + list(keys)

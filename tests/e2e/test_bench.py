@@ -32,6 +32,12 @@ class ShownSecondsTest(unittest.TestCase):
                 self.assertEqual(got_seconds, seconds)
                 self.assertEqual([round(lag) for lag in got_lags], lags)
 
+    def test_minute_lags_are_those_of_the_seconds_that_begin_a_minute(self):
+        start, end = 118 * BILLION, 180 * BILLION + 500_000_000  # 180 begins less than a second before the end
+        lines = [shown(s, 1 + (s % 60 == 0), "Digitale") for s in range(118, 182)]
+        self.assertEqual([round(lag) for lag in measure.minute_lags(lines, start, end)], [2], "180 ends too late")
+        self.assertEqual(measure.minute_lags([shown(130, 1)], start, end), [])
+
     def test_table_shows_skipped_and_failed_scenarios(self):
         skipped = measure.Result(scenarios.SCENARIOS[0], skipped="bin/quadrantix not built yet")
         failed = measure.Result(scenarios.SCENARIOS[1], error="quadrantix ended during the measurement (exit 1)")

@@ -100,16 +100,30 @@ class LargeFaceTest(unittest.TestCase):
             for x in (216, 360):
                 self.assertEqual(ink(x - 2, CELL_TOP, 5, 56), 0, "no colons in this mode")
 
-    def test_buttons_switch_to_the_analog_face_and_exit(self):
+    def test_buttons_switch_to_the_other_faces_and_exit(self):
         with Session() as s:
             app, win, g = self.open_face(s, config=LARGE)
-            for number in (8, 9):  # the faces "Digitale" and "Mini" are not available: nothing happens
+
+            def faces():
+                return [line.args[0] for line in app.trace("face")]
+
+            # Buttons 8 and 9 open the faces "Digitale" and "Mini"; their menus come back with "&Quadrantix".
+            for step, (number, face, size) in enumerate(((8, "Digitale", (195, 200)), (9, "Mini", (97, 152)))):
+                large = app.window(name="^Quadrantix$")
+                g = s.geometry(large)
                 s.click(*button_centre(g, number))
+                wait_until(lambda: faces()[-1:] == [face], 5, message=f"button {number} did not show {face}")
+                small = app.window(name="^Form1$")
+                wait_until(lambda: (s.geometry(small).width, s.geometry(small).height) == size, 5)
+                wait_until(lambda: not app.windows("^Quadrantix$"), 5, message="the large face did not close")
+                f = s.geometry(small)
+                s.context_menu(app, f.x + f.width // 2, f.y + 30 + step, "q")
+                wait_until(lambda: faces()[-1:] == ["Quadrantix"], 5, message=f"{face}: back to the large face")
+
+            g = s.geometry(app.window(name="^Quadrantix$"))
             s.click(*button_centre(g, 7))
-            wait_until(lambda: [line.args for line in app.trace("face")][-1:] == [("Analogico",)], 5,
-                       message="button 7 did not show the analog face")
-            self.assertEqual([line.args[0] for line in app.trace("face")], ["Quadrantix", "Analogico"],
-                             "buttons 8 and 9 changed nothing")
+            wait_until(lambda: faces()[-1:] == ["Analogico"], 5, message="button 7 did not show the analog face")
+            self.assertEqual(faces(), ["Quadrantix", "Digitale", "Quadrantix", "Mini", "Quadrantix", "Analogico"])
             wait_until(lambda: not app.windows("^Quadrantix$") or s.geometry(app.window()).width != 662, 5,
                        message="the large face did not close")
             self.assertEqual(s.geometry(app.window()).width, 218, "the analog window is on show")
@@ -117,7 +131,8 @@ class LargeFaceTest(unittest.TestCase):
         with Session() as s:
             app, win, g = self.open_face(s, config=LARGE)
             s.click(*button_centre(g, 12))
-            self.assertEqual(app.wait(10), 0, "button 12 ends the program")
+            app.wait_trace("mapped", lambda line: line.args == ("fine",), timeout=5)
+            self.assertEqual(app.wait(10), 0, "button 12 ends the program through the closing splash")
 
     def test_dragging_the_face_picture_moves_the_window(self):
         with Session() as s:

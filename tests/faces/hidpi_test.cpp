@@ -3,6 +3,8 @@
 #include "core/faces.h"
 #include "core/settings_store.h"
 #include "faces/digitale.h"
+#include "faces/mini.h"
+#include "faces/orologino.h"
 #include "faces/orologio.h"
 #include "platform/random.h"
 #include "platform/power/fake_power_service.h"
@@ -12,6 +14,7 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/temp_dir.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -57,10 +60,24 @@ protected:
         faces.setFactory(FaceKind::Analogico,
                          [this] { return new Orologio(clock, store, faces, sound, QStringLiteral("/q")); });
         faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces, power); });
+        faces.setFactory(FaceKind::Digitale, [this] { return new Mini(clock, faces); });
+        faces.setFactory(FaceKind::Mini, [this] { return new Orologino(clock, faces); });
     }
     ~HiDpiTest() override {
-        for (const FaceKind kind : {FaceKind::Analogico, FaceKind::Quadrantix})
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (const FaceKind kind : {FaceKind::Analogico, FaceKind::Digitale, FaceKind::Mini, FaceKind::Quadrantix})
             delete faces.window(kind);
+    }
+    // The share of split edge blocks of a face painted at twice the scale, after checking that the measure sees a
+    // face painted at scale one and scaled up as blocky.
+    void expectCrisp(QWidget* face) {
+        const QImage crisp = face->grab().toImage();
+        ASSERT_EQ(crisp.size(), face->size() * 2) << qPrintable(face->objectName());
+        const double sharp = splitEdgeShare(crisp);
+        const double blocky = splitEdgeShare(scaledUp(face));
+        EXPECT_LT(blocky, 0.01) << qPrintable(face->objectName()) << ": the measure sees a scaled-up picture";
+        EXPECT_GT(sharp, 0.4) << qPrintable(face->objectName()) << ": split edge blocks " << sharp;
+        RecordProperty(face->objectName().toStdString() + "_split_edge_share", std::to_string(sharp));
     }
     test::FakeClock clock;
     SettingsStore store;
@@ -81,15 +98,8 @@ TEST_F(HiDpiTest, FacesAreCrispAtTwiceTheScaleAndKeepTheirShapes) {
     digitale->chooseMode(LargeMode::OraCorr);
     orologio->show();
 
-    for (QWidget* face : std::initializer_list<QWidget*>{orologio, digitale}) {
-        const QImage crisp = face->grab().toImage();
-        ASSERT_EQ(crisp.size(), face->size() * 2) << qPrintable(face->objectName());
-        const double sharp = splitEdgeShare(crisp);
-        const double blocky = splitEdgeShare(scaledUp(face));
-        EXPECT_LT(blocky, 0.01) << qPrintable(face->objectName()) << ": the measure sees a scaled-up picture";
-        EXPECT_GT(sharp, 0.4) << qPrintable(face->objectName()) << ": split edge blocks " << sharp;
-        RecordProperty(face->objectName().toStdString() + "_split_edge_share", std::to_string(sharp));
-    }
+    for (QWidget* face : std::initializer_list<QWidget*>{orologio, digitale})
+        expectCrisp(face);
 
     // The shapes stay in the faces' own pixels, and the scaled picture fills them: the dial's rim just inside the
     // analog face's ellipse is pink, not the white of the square around it.
@@ -122,6 +132,34 @@ TEST_F(HiDpiTest, ScreensaverFacesAreCrispAtTwiceTheScale) {
         EXPECT_GT(sharp, 0.4) << face << ": split edge blocks " << sharp;
         RecordProperty(std::string("saver_") + face + "_split_edge_share", std::to_string(sharp));
         pointer.show();
+    }
+}
+
+TEST_F(HiDpiTest, SmallFacesAreCrispAtTwiceTheScaleAndKeepTheirShapes) {
+    ASSERT_EQ(qApp->devicePixelRatio(), 2.0) << "run with QT_SCALE_FACTOR=2";
+    clock.setLocal(2026, 12, 9, 10, 8, 37);
+    FaceWindow* orologio = faces.loadOrologio();
+    faces.showFace(FaceKind::Digitale, orologio);
+    auto* star = static_cast<Mini*>(faces.window(FaceKind::Digitale));
+    ASSERT_NE(star, nullptr);
+    for (const char* toggle : {"vissec", "vismes", "visgiorno"})
+        star->findChild<QAction*>(QLatin1String(toggle))->trigger();
+    expectCrisp(star);
+    const QRegion starShape = star->mask();
+    EXPECT_TRUE(starShape.contains(QPoint(97, 1)) && starShape.contains(QPoint(2, 99)) && !starShape.contains({20, 20}))
+        << "the star in the face's own pixels";
+
+    faces.showFace(FaceKind::Mini, star);
+    auto* oval = static_cast<Orologino*>(faces.window(FaceKind::Mini));
+    ASSERT_NE(oval, nullptr);
+    expectCrisp(oval);
+    EXPECT_EQ(oval->mask(), QRegion(QRect(2, 10, 92, 70), QRegion::Ellipse));
+    // The scaled dial fills the oval: its pink bezel just inside the shape, not the cyan client area.
+    const QImage shot = oval->grab().toImage();
+    for (const QPoint p : {QPoint(48, 11), QPoint(48, 78), QPoint(3, 45), QPoint(92, 45)}) {
+        ASSERT_TRUE(oval->mask().contains(p));
+        const QColor c = shot.pixelColor(p * 2);
+        EXPECT_GT(c.red(), 150) << p.x() << "," << p.y() << ": bezel, not cyan";
     }
 }
 

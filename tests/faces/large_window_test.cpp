@@ -10,6 +10,7 @@
 #include "platform/boundary_timer.h"
 #include "platform/power/fake_power_service.h"
 #include "platform/sound/fake_sound_service.h"
+#include "tests/support/face_stubs.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/temp_dir.h"
 
@@ -37,26 +38,12 @@ using namespace qx;
 
 namespace {
 
+using test::PaintRecorder;
+using test::StubFace;
+
 // The cells' top-left corners on the face picture, which starts 56 pixels down the window.
 constexpr QPoint kLargeCells[] = {{88, 32}, {152, 32}, {232, 32}, {296, 32}, {376, 32}, {440, 32}};
 
-class StubFace : public FaceWindow {
-public:
-    explicit StubFace(FaceKind kind) : FaceWindow(kind) {}
-};
-
-// Records the regions Image1 paints.
-class PaintRecorder : public QObject {
-public:
-    QList<QRegion> regions;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            regions << static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-};
 
 // Answers the "Fai" question box from inside the box's own event loop, noting what it asked. It never waits
 // forever: when no such box shows within the bound, it ends whatever modal window holds the event loop, so that a

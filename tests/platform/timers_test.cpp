@@ -6,6 +6,7 @@
 #include "tests/support/row_name.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>

@@ -1,0 +1,170 @@
+// The about window `frmAbout`: the program's name, version and purpose, the system information and the maker's site.
+#include "core/about.h"
+
+#include "assets/artwork.h"
+#include "core/fonts.h"
+#include "core/program_info.h"
+#include "core/twips.h"
+#include "platform/trace.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace qx {
+
+namespace {
+const QSize kClient(pxi(5730), pxi(3555)); // 382 x 237
+const QColor kBlue(0, 0, 255);
+
+const char* const kDescription =
+    "Orologio multifunzione con: visualizzazione in 4 diversi formati, allarme, rintocchi ora e mezzora, Big Ben a "
+    "mezzogiorno e mezzanotte, cronometro, conto alla rovescia, timer di esecuzione di Windows, timer vita "
+    "computer,calcolo dei secondi rimanenti all' inizio del terzo millennio.";
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& box, const QFont& font) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setTextFormat(Qt::PlainText);
+    l->setGeometry(box);
+    l->setFont(font);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+void colour(QWidget* w, const QColor& c) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    w->setPalette(p);
+}
+
+QFrame* rule(QWidget* parent, const QRect& line, const QColor& c) {
+    auto* f = new QFrame(parent);
+    f->setGeometry(line);
+    f->setAutoFillBackground(true);
+    QPalette p = f->palette();
+    p.setColor(QPalette::Window, c);
+    f->setPalette(p);
+    return f;
+}
+
+// The address label opens the site on a click with the left button.
+class AddressLabel : public QLabel {
+public:
+    AddressLabel(QWidget* parent, std::function<void()> onClick) : QLabel(parent), onClick_(std::move(onClick)) {}
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onClick_)
+            onClick_();
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+} // namespace
+
+QStringList systemInfoPrograms() {
+    return {QStringLiteral("kinfocenter"), QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"),
+            QStringLiteral("gnome-system-monitor"), QStringLiteral("mate-system-monitor")};
+}
+
+QIcon programIcon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(renderArtwork(QStringLiteral("quadrantix"), QSize(size, size)));
+    return icon;
+}
+
+frmAbout::frmAbout(AboutServices services)
+    : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      services_(std::move(services)) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    setWindowTitle(QStringLiteral("Informazioni su ") + programTitle());
+    setGeometry(QRect(QPoint(pxi(2340), pxi(1935)), kClient));
+    setFixedSize(kClient);
+
+    auto* picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setGeometry(twipRect(240, 240, 540, 540));
+    picIcon->setAlignment(Qt::AlignCenter);
+    picIcon->setPixmap(renderArtwork(QStringLiteral("quadrantix"), QSize(32, 32), devicePixelRatioF()));
+
+    QLabel* lblTitle = label(this, "lblTitle", programTitle(), twipRect(1050, 180, 4440, 600), msSansSerif(24, true));
+    colour(lblTitle, kBlue);
+    const QVersionNumber version = programVersion();
+    QLabel* lblVersion = label(this, "lblVersion",
+                               QStringLiteral("Versione %1.%2.%3")
+                                   .arg(version.majorVersion())
+                                   .arg(version.minorVersion())
+                                   .arg(version.microVersion()),
+                               twipRect(1050, 810, 4440, 225), msSansSerif(8.25));
+    traceEvent("about", lblVersion->text());
+    QLabel* lblDescription = label(this, "lblDescription", QString::fromUtf8(kDescription),
+                                   twipRect(1050, 1125, 4440, 1230), msSansSerif(8.25));
+    lblDescription->setWordWrap(true);
+
+    // A grey rule with a white one under it: an engraved line across the window.
+    rule(this, QRect(6, pxi(2475), kClient.width() - 12, 1), QColor(128, 128, 128));
+    rule(this, QRect(6, pxi(2475) + 1, kClient.width() - 12, 2), Qt::white);
+
+    QLabel* lblDisclaimer =
+        label(this, "lblDisclaimer", QStringLiteral("Per ogni commento o informazione visitate il sito:"),
+              twipRect(255, 2655, 3870, 450), msSansSerif(8.25));
+    lblDisclaimer->setWordWrap(true);
+    auto* Label1 = new AddressLabel(this, [this] {
+        if (services_.openUrl)
+            services_.openUrl(makerSite());
+    });
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setText(makerSite().toString());
+    Label1->setFont(msSansSerif(9.75, true));
+    Label1->setGeometry(twipRect(255, 3090, 3870, 300));
+    Label1->setToolTip(QStringLiteral("Click per visitare il sito!"));
+    Label1->setCursor(Qt::PointingHandCursor);
+    colour(Label1, kBlue);
+
+    auto* cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setGeometry(twipRect(4155, 2655, 1425, 345));
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::close);
+    auto* cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
+    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    cmdSysInfo->setGeometry(twipRect(4155, 3090, 1425, 345));
+    connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
+}
+
+void frmAbout::StartSysInfo() {
+    const QString program = services_.find ? services_.find(systemInfoPrograms()) : QString();
+    const bool started = !program.isEmpty() && services_.start && services_.start(program);
+    traceEvent("sysinfo", started ? program : QStringLiteral("-"));
+    if (started)
+        return;
+    auto* box = new QMessageBox(QMessageBox::NoIcon, programTitle(),
+                                QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili."),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("sysinfo"));
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open(); // modal to this window, without blocking the caller
+}
+
+frmAbout* AboutWindows::open() {
+    if (!window_) {
+        window_ = new frmAbout(services_);
+        window_->show();
+    } else {
+        window_->show();
+        window_->raise();
+        window_->activateWindow();
+    }
+    return window_;
+}
+
+} // namespace qx
