@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const QString path = scratchFile(QStringLiteral("system.ini"), in.file);
 
-    INITool tool;
+    INITool tool(scratchFolder()); // the scratch folder stands for the user's own files, the only place it writes
     for (const Write& w : in.writes) {
         const bool changed = tool.entryCall(w.value, w.section, w.key, path);
         if (w.key.isEmpty() ? changed : INITool::read(path, w.section, w.key) != w.value)
