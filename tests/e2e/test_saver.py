@@ -2,6 +2,7 @@
 30, and every way out (keys, the pointer, a signal) with the pointer visible again afterwards."""
 
 import calendar
+import os
 import sys
 import time
 import unittest
@@ -11,6 +12,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 from harness import BUILD_DIR, Session, marked_processes, wait_until  # noqa: E402
 
 SCREEN = (1024, 768)
+# Under the sanitizers the program runs many times slower: the frame rate and the exit times are not measured there.
+SANITIZED = "LSAN_OPTIONS" in os.environ
 ORIGIN = ((SCREEN[0] - 800) // 2, (SCREEN[1] - 600) // 2)  # the 800 x 600 design is centred on the screen
 GREY, TEAL, PANEL, YELLOW, WHITE, BLACK = (192, 192, 192), (0, 102, 102), (165, 173, 156), (255, 255, 0), \
     (255, 255, 255), (0, 0, 0)
@@ -111,8 +114,9 @@ class SaverTest(unittest.TestCase):
                 sprinkled = app.trace("sprinkled")
                 self.assertEqual(len(sprinkled), 1)
                 frames = app.trace("frame")
-                self.assertGreater(len(frames), 60, "an animation, not one picture")
-                self.assertTrue(2.5 < (frames[-1].ns - frames[0].ns) / 1e9 < 3.6, "about three seconds")
+                self.assertGreater(len(frames), 2 if SANITIZED else 60, "an animation, not one picture")
+                if not SANITIZED:
+                    self.assertTrue(2.5 < (frames[-1].ns - frames[0].ns) / 1e9 < 3.6, "about three seconds")
 
                 # The end: a new background, the face back on it.
                 background = app.wait_trace("background", timeout=10)
@@ -232,8 +236,8 @@ class SaverTest(unittest.TestCase):
 
             wait_until(full_screen, 10, message="the screensaver did not open full screen")
             s.key("Escape")
-            wait_until(lambda: not any("quadrasogno" in line for _, line in marked_processes(str(s.dir))), 5,
-                       message="the screensaver did not end")
+            wait_until(lambda: not any("quadrasogno" in line for _, line in marked_processes(str(s.dir))),
+                       30 if SANITIZED else 5, message="the screensaver did not end")
             self.assertTrue(clock.alive(), "the clock runs on")
             self.assertIn(win, clock.windows(), "its face still shown")
             self.assertIn("Salvaschermo=Analogico", Path(s.dir, "quadrantix-1.ini").read_text())
