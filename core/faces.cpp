@@ -1,6 +1,7 @@
 // The four faces of the clock, and the machinery that shows one at a time and carries out their commands.
 #include "core/faces.h"
 
+#include "core/program_info.h"
 #include "platform/trace.h"
 
 #include <QApplication>
@@ -39,7 +40,7 @@ std::optional<FaceKind> shownFace(Command command) {
 FaceWindow::FaceWindow(FaceKind kind, Qt::WindowFlags extraFlags)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | extraFlags), kind_(kind) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Quadrantix"));
+    setWindowTitle(programTitle());
 }
 
 void FaceWindow::closeEvent(QCloseEvent* event) {

@@ -4,6 +4,7 @@
 #include "assets/artwork.h"
 #include "core/face_chrome.h"
 #include "core/fonts.h"
+#include "core/program_info.h"
 #include "core/twips.h"
 #include "platform/trace.h"
 
@@ -72,7 +73,7 @@ bool SplashTimeline::tick() {
 
 fine::fine() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::Tool) {
     setObjectName(QStringLiteral("fine"));
-    setWindowTitle(QStringLiteral("Quadrantix"));
+    setWindowTitle(programTitle());
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kClient);
     if (const QScreen* screen = QGuiApplication::primaryScreen())

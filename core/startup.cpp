@@ -152,4 +152,9 @@ void installTraceHooks(QCoreApplication& app) {
         app.installEventFilter(new TraceHooks(&app));
 }
 
+void settleWindowProgram(QApplication& app) {
+    installTraceHooks(app);
+    quitAfterLastWindow(app);
+}
+
 } // namespace qx

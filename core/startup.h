@@ -1,6 +1,9 @@
 // What the clock does when it starts: register its launcher, load the analog window, show the chosen face.
 #pragma once
 
+#include "core/program.h"
+
+#include <QApplication>
 #include <QString>
 
 class QCoreApplication;
@@ -30,6 +33,23 @@ void deleteRemainingWindows();
 
 // Italian texts for the toolkit's own dialogs and menus, whatever the user's language.
 void installItalianTranslations(QCoreApplication& app);
+
+// What every program with windows sets up before its first window: the trace hooks and the rule that it ends with
+// its last window (quitAfterLastWindow).
+void settleWindowProgram(QApplication& app);
+
+// runProgram for a program with windows: settleWindowProgram first, and the windows still open deleted once the
+// event loop has ended.
+template <class Body>
+int runWindowProgram(int argc, char** argv, ProgramId id, Body&& body) {
+    return runProgram<QApplication>(
+        argc, argv, id,
+        [&body](ProgramStart& start) {
+            settleWindowProgram(*qApp);
+            return std::forward<Body>(body)(start);
+        },
+        [] { deleteRemainingWindows(); });
+}
 
 } // namespace qx
 

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <condition_variable>
@@ -139,9 +140,13 @@ bool prepareDesktopEnvironment(const char* programName) {
 }
 
 void quitOnTerminationSignals(QCoreApplication& app) {
+    // Once per application: the start-up and the watchers of a session's end may each ask for it.
+    static QPointer<QSocketNotifier> notifier;
+    if (notifier && notifier->parent() == &app)
+        return;
     if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
         return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
         char buffer[16];
         while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {

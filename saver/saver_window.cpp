@@ -3,6 +3,7 @@
 
 #include "assets/artwork.h"
 #include "core/fonts.h"
+#include "core/program_info.h"
 #include "core/settings_store.h"
 #include "platform/boundary_timer.h"
 #include "platform/clock.h"
@@ -102,8 +103,8 @@ bool SaverWindow::isTimer1Active() const {
 }
 
 QString SaverWindow::makerLabel(int index) {
-    const char* texts[] = {maker::kName, maker::kWeb, maker::kMail};
-    return QString::fromUtf8(texts[std::clamp(index, 0, 2)]);
+    const QString texts[] = {makerName(), makerSite().toString(), makerMail()};
+    return texts[std::clamp(index, 0, 2)];
 }
 
 bool SaverWindow::inTriggerSecond() const {

@@ -24,11 +24,8 @@ namespace qx::saver {
 
 class HiddenPointer;
 
-// The maker's labels and the notice, the same on every face.
+// The notice under every face; the maker's labels are the maker's name, site and mail (core/program_info.h).
 namespace maker {
-inline constexpr const char* kName = "Quadrantix";
-inline constexpr const char* kWeb = "https://quadrantix.org";
-inline constexpr const char* kMail = "info@quadrantix.org";
 inline constexpr const char* kNotice = "\u00a9 2026 Progetto Quadrantix";
 } // namespace maker
 

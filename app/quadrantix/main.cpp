@@ -16,109 +16,125 @@
 #include "options/opzionifrm.h"
 #include "platform/boot_id.h"
 #include "platform/clock.h"
-#include "platform/environment.h"
 #include "platform/power/power_service.h"
 #include "platform/process.h"
 #include "platform/sound/sound_service.h"
-#include "platform/trace.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QPointer>
 
-int main(int argc, char** argv) {
-    if (!qx::prepareDesktopEnvironment("quadrantix"))
-        return 1;
-    // Shaped, self-placed windows need X11 (XWayland on a Wayland desktop). Small windows repaint without the
-    // shared-memory round trip to the X server, one wake-up a second less.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM"))
-        qputenv("QT_XCB_NO_MITSHM", "1");
+namespace {
 
-    QApplication app(argc, argv);
-    qx::quitOnTerminationSignals(app);
-    QApplication::setApplicationName(qx::programTitle());
-    QApplication::setApplicationVersion(qx::programVersion().toString());
+// The clock's parts, for as long as it runs.
+class ClockProgram {
+public:
+    explicit ClockProgram(qx::ProgramStart& start);
+
+private:
+    void openOptions();
+    void showItself();
+
+    qx::SystemClock clock_;
+    qx::SettingsStore store_;
+    qx::FaceManager faces_;
+    std::unique_ptr<qx::SoundService> sound_ = qx::makeSdlSoundService();
+    std::unique_ptr<qx::PowerService> power_ = qx::makeLogindPowerService();
+    QString folder_ = QCoreApplication::applicationDirPath();
+    std::function<void(const QUrl&)> openUrl_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    qx::ScreensaverLaunch screensaver_{store_, folder_, qx::startProgram};
+    qx::AboutWindows about_{{openUrl_, qx::startProgram, qx::findProgram}};
+    qx::FacePictures pictures_;
+    QPointer<qx::Opzionifrm> options_;
+};
+
+ClockProgram::ClockProgram(qx::ProgramStart& start) {
     QApplication::setWindowIcon(qx::programIcon());
-    qx::installItalianTranslations(app);
-    qx::installTraceHooks(app);
-    qx::quitAfterLastWindow(app);
+    qx::installItalianTranslations(*qApp);
     qx::registerLauncher(QCoreApplication::applicationFilePath());
 
-    qx::SystemClock clock;
-    qx::SettingsStore store;
-    qx::FaceManager faces;
-    const std::unique_ptr<qx::SoundService> sound = qx::makeSdlSoundService();
-    const std::unique_ptr<qx::PowerService> power = qx::makeLogindPowerService();
-    const QString folder = QCoreApplication::applicationDirPath();
-    const auto openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    faces.setFactory(qx::FaceKind::Analogico, [&] {
-        auto* orologio = new qx::Orologio(clock, store, faces, *sound, folder);
-        auto windows = std::make_unique<qx::RealEventWindows>(store, orologio->Al_Suono(), openUrl);
-        orologio->setTimeEvents(
-            std::make_unique<qx::TimeEvents>(clock, store, *sound, *orologio->BB_Suono(), std::move(windows), folder));
+    faces_.setFactory(qx::FaceKind::Analogico, [this] {
+        auto* orologio = new qx::Orologio(clock_, store_, faces_, *sound_, folder_);
+        auto windows = std::make_unique<qx::RealEventWindows>(store_, orologio->Al_Suono(), openUrl_);
+        orologio->setTimeEvents(std::make_unique<qx::TimeEvents>(clock_, store_, *sound_, *orologio->BB_Suono(),
+                                                                 std::move(windows), folder_));
         return orologio;
     });
-    faces.setFactory(qx::FaceKind::Digitale, [&] { return new qx::Mini(clock, faces); });
-    faces.setFactory(qx::FaceKind::Mini, [&] { return new qx::Orologino(clock, faces); });
-
-    qx::ScreensaverLaunch screensaver(store, folder, qx::startProgram);
-    faces.setHandler(qx::Command::Screensaver, [&](qx::FaceWindow* from) { screensaver.launch(from->kind()); });
-    qx::AboutWindows about({openUrl, qx::startProgram, qx::findProgram});
-    faces.setHandler(qx::Command::About, [&](qx::FaceWindow*) { about.open(); });
+    faces_.setFactory(qx::FaceKind::Digitale, [this] { return new qx::Mini(clock_, faces_); });
+    faces_.setFactory(qx::FaceKind::Mini, [this] { return new qx::Orologino(clock_, faces_); });
+    faces_.setFactory(qx::FaceKind::Quadrantix, [this] { return new qx::Digitale(clock_, store_, faces_, *power_); });
+    faces_.setHandler(qx::Command::Screensaver, [this](qx::FaceWindow* from) { screensaver_.launch(from->kind()); });
+    faces_.setHandler(qx::Command::About, [this](qx::FaceWindow*) { about_.open(); });
+    faces_.setHandler(qx::Command::Options, [this](qx::FaceWindow*) { openOptions(); });
     // Every exit ends through the closing splash; the program ends when it and every other window have closed.
-    QObject::connect(&faces, &qx::FaceManager::exiting, &faces, [] { qx::showClosingSplash(); });
-    faces.setFactory(qx::FaceKind::Quadrantix, [&] { return new qx::Digitale(clock, store, faces, *power); });
+    QObject::connect(&faces_, &qx::FaceManager::exiting, &faces_, [] { qx::showClosingSplash(); });
 
     // The options dialog's pictures of the faces, drawn by the faces themselves.
-    qx::FacePictures pictures;
-    pictures.setFactory(qx::FaceKind::Analogico,
-                        [&](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService& snd) {
-                            auto* orologio = new qx::Orologio(c, s, f, snd, folder);
-                            orologio->handsTick();
-                            return orologio;
-                        });
-    pictures.setFactory(qx::FaceKind::Digitale,
-                        [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
-                            return new qx::Mini(c, f);
-                        });
-    pictures.setFactory(qx::FaceKind::Mini,
-                        [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
-                            return new qx::Orologino(c, f);
-                        });
-    pictures.setFactory(qx::FaceKind::Quadrantix,
-                        [&](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService&) {
-                            auto* digitale = new qx::Digitale(c, s, f, *power);
-                            digitale->chooseMode(qx::LargeMode::OraCorr);
-                            digitale->onWake();
-                            return digitale;
-                        });
-    QPointer<qx::Opzionifrm> options;
-    faces.setHandler(qx::Command::Options, [&](qx::FaceWindow*) {
-        if (!options) {
-            auto* orologio = static_cast<qx::Orologio*>(faces.window(qx::FaceKind::Analogico));
-            if (!orologio)
-                return;
-            options = new qx::Opzionifrm({.clock = clock,
-                                          .store = store,
-                                          .sound = *sound,
-                                          .BB_Suono = orologio->BB_Suono(),
-                                          .Al_Suono = orologio->Al_Suono(),
-                                          .programFolder = folder,
-                                          .bootId = qx::readBootId(),
-                                          .autostart = qx::AutostartEntry::forUser(),
-                                          .pictures = &pictures,
-                                          .beep = [] { QApplication::beep(); },
-                                          .startSysInfo = {}});
-            options->show();
+    pictures_.setFactory(qx::FaceKind::Analogico,
+                         [this](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService& snd) {
+                             auto* orologio = new qx::Orologio(c, s, f, snd, folder_);
+                             orologio->handsTick();
+                             return orologio;
+                         });
+    pictures_.setFactory(qx::FaceKind::Digitale,
+                         [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
+                             return new qx::Mini(c, f);
+                         });
+    pictures_.setFactory(qx::FaceKind::Mini,
+                         [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
+                             return new qx::Orologino(c, f);
+                         });
+    pictures_.setFactory(qx::FaceKind::Quadrantix,
+                         [this](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService&) {
+                             auto* digitale = new qx::Digitale(c, s, f, *power_);
+                             digitale->chooseMode(qx::LargeMode::OraCorr);
+                             digitale->onWake();
+                             return digitale;
+                         });
+
+    if (qx::SingleInstance* instance = start.instance())
+        QObject::connect(instance, &qx::SingleInstance::anotherStart, &faces_, [this] { showItself(); });
+    qx::startUp(faces_, store_);
+}
+
+void ClockProgram::openOptions() {
+    if (!options_) {
+        auto* orologio = static_cast<qx::Orologio*>(faces_.window(qx::FaceKind::Analogico));
+        if (!orologio)
+            return;
+        options_ = new qx::Opzionifrm({.clock = clock_,
+                                       .store = store_,
+                                       .sound = *sound_,
+                                       .BB_Suono = orologio->BB_Suono(),
+                                       .Al_Suono = orologio->Al_Suono(),
+                                       .programFolder = folder_,
+                                       .bootId = qx::readBootId(),
+                                       .autostart = qx::AutostartEntry::forUser(),
+                                       .pictures = &pictures_,
+                                       .beep = [] { QApplication::beep(); },
+                                       .startSysInfo = {}});
+        options_->show();
+    }
+    options_->raise();
+    options_->activateWindow();
+}
+
+// Started again while running: the face that shows comes to the front, or the analog face when none shows.
+void ClockProgram::showItself() {
+    for (const qx::FaceKind kind :
+         {qx::FaceKind::Quadrantix, qx::FaceKind::Digitale, qx::FaceKind::Mini, qx::FaceKind::Analogico}) {
+        if (qx::FaceWindow* face = faces_.window(kind); face && face->isVisible()) {
+            face->raise();
+            face->activateWindow();
+            return;
         }
-        options->raise();
-        options->activateWindow();
-    });
-    qx::startUp(faces, store);
-    qx::traceEvent("started");
-    const int status = app.exec();
-    qx::deleteRemainingWindows();
-    return status;
+    }
+    faces_.showFace(qx::FaceKind::Analogico);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return qx::runWindowProgram(argc, argv, qx::ProgramId::Quadrantix,
+                                [](qx::ProgramStart& start) { return std::make_unique<ClockProgram>(start); });
 }

@@ -2,9 +2,11 @@
 
 A program that lands later joins the tables by adding one entry here."""
 
+import re
 import signal
 import subprocess
 from dataclasses import dataclass
+from pathlib import Path
 
 from harness import marked_processes, pid_alive, program_path
 
@@ -19,6 +21,11 @@ class Program:
     after_start: object  # values -> the values the program works with once started (a first run, say)
     check: object        # (testcase, row name, app, values): what must happen around 01:00 with those values
     check_settled: object  # the same, once the faked clock is past 01:00:06: what must not have happened
+    keeps_running: object = lambda values: True  # values -> whether the program runs on (or ends at once, status 0)
+    check_ended: object = None  # (testcase, row name, settings path): what the file holds once the program ended
+    needs_display: bool = True  # without a display: one line and status 1 (else it runs on without one)
+    shows_window: bool = True   # a window shows it runs (else the "started" trace does)
+    writes_store: bool = True   # writes its settings file at start
 
 
 CLOCK_CONFIG = {
@@ -76,6 +83,37 @@ def clock_check_settled(testcase, name, app, values):
         testcase.assertEqual(faces, [], f"{name}: a face although Avvio names none")
 
 
+SAVER_CONFIG = {"Opzioni": {"Salvaschermo": "Mini", "Messaggio": "Torno subito"}}
+SAVER_FACES = {"": "Analogico", "Analogico": "Analogico", "Digitale": "Digitale", "Mini": "Mini",
+               "Quadrantix": "Quadrantix"}
+
+
+def saver_shows(values):
+    """The screensaver shows a face only for one of the exact names (or none at all); otherwise it ends at once."""
+    return values[("Opzioni", "Salvaschermo")] in SAVER_FACES
+
+
+def saver_check(testcase, name, app, values):
+    face = SAVER_FACES.get(values[("Opzioni", "Salvaschermo")])
+    if face:
+        testcase.assertEqual(app.wait_trace("face", timeout=30).args, (face,), f"{name}: the face named")
+    else:
+        testcase.assertEqual(app.wait(10), 0, f"{name}: ends at once")
+        testcase.assertEqual(app.trace("face"), [], f"{name}: no window")
+
+
+BOOT_ID = Path("/proc/sys/kernel/random/boot_id").read_text().strip()
+ACCUMULATOR_CONFIG = {"Opzioni": {"Timer vita": "1000", "Timer vita avvio": BOOT_ID, "Timer vita contati": "5"}}
+
+
+def accumulator_check_ended(testcase, name, path):
+    """Whatever it read, the accumulator leaves a total that is a plain number of seconds."""
+    text = path.read_bytes().decode("utf-8", "replace")
+    totals = re.findall(r"^timer vita=(.*)$", text, re.M | re.I)  # names without case; the last one counts
+    testcase.assertTrue(totals, f"{name}: no total in\n{text[:2000]}")
+    testcase.assertRegex(totals[-1], r"^\d+$", f"{name}: the total is a number")
+
+
 PROGRAMS = [
     Program(
         name="quadrantix",
@@ -89,6 +127,34 @@ PROGRAMS = [
         after_start=clock_after_start,
         check=clock_check,
         check_settled=clock_check_settled,
+    ),
+    Program(
+        name="quadrasogno",
+        reads=(("Opzioni", "Salvaschermo"), ("Opzioni", "Messaggio")),
+        window="",
+        config=SAVER_CONFIG,
+        out_of_range={("Opzioni", "Salvaschermo"): "Mini2", ("Opzioni", "Messaggio"): "9" * 40},
+        after_start=lambda values: values,
+        check=saver_check,
+        check_settled=lambda testcase, name, app, values: None,
+        keeps_running=saver_shows,
+        writes_store=False,
+    ),
+    Program(
+        name="horacumul",
+        reads=(("Opzioni", "Timer vita"), ("Opzioni", "Timer vita avvio"), ("Opzioni", "Timer vita contati")),
+        window="",
+        config=ACCUMULATOR_CONFIG,
+        out_of_range={("Opzioni", "Timer vita"): "18446744073709551616",
+                      ("Opzioni", "Timer vita avvio"): "00000000-0000-0000-0000-000000000000",
+                      ("Opzioni", "Timer vita contati"): "99999999999"},
+        after_start=lambda values: values,
+        check=lambda testcase, name, app, values: None,
+        check_settled=lambda testcase, name, app, values: None,
+        check_ended=accumulator_check_ended,
+        needs_display=False,
+        shows_window=False,
+        writes_store=False,  # only when it brings the total up to date, every ten minutes and at the end
     ),
 ]
 

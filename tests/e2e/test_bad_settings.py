@@ -95,15 +95,22 @@ class BadSettingsTest(unittest.TestCase):
                 apps.append(s.start(program.name, env={"QUADRANTIX_CONFIG": str(path)}, faketime=START))
             for row, app in zip(rows, apps):
                 with self.subTest(row.name):
-                    app.wait_trace("started", timeout=30)
+                    if program.keeps_running(effective_settings(program, row)):
+                        app.wait_trace("started", timeout=30)
                     program.check(self, row.name, app, effective_settings(program, row))
                     wait_until(lambda: time.time() - app.spawn_ns / 1e9 > SETTLED_AFTER or not app.alive(), 30, 0.1)
-                    self.assertTrue(app.alive(), f"{row.name}: ended with {app.returncode}\n{app.stderr()[-2000:]}")
+                    if program.keeps_running(effective_settings(program, row)):
+                        self.assertTrue(app.alive(),
+                                        f"{row.name}: ended with {app.returncode}\n{app.stderr()[-2000:]}")
+                    else:
+                        self.assertEqual(app.wait(5), 0, f"{row.name}: does not end at once with status 0")
                     program.check_settled(self, row.name, app, effective_settings(program, row))
-            for row, app in zip(rows, apps):
+            for i, (row, app) in enumerate(zip(rows, apps)):
                 with self.subTest(row.name, step="end"):
                     if app.alive():
                         end_cleanly(self, app)
+                    if program.check_ended:
+                        program.check_ended(self, row.name, s.dir / f"bad-{i}.ini")
             self.assertEqual(strangers(s), [], "processes left behind")
 
 

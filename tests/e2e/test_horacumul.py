@@ -95,8 +95,11 @@ class HoracumulTest(HoracumulCase):
         with Session() as s:
             path = write_ini(s.dir / "shared.ini", store(40, BOOT_ID, int(uptime()) - 30))
             first_counted = lifetime(path)[2]
+            # One accumulator runs per session: the second copy is another session's (its own runtime folder).
+            other_session = s.dir / "run-2"
+            other_session.mkdir(mode=0o700)
             env = {"QUADRANTIX_CONFIG": str(path)}
-            apps = [self.start(s, env=env), self.start(s, env=env)]
+            apps = [self.start(s, env=env), self.start(s, env={**env, "XDG_RUNTIME_DIR": str(other_session)})]
             wait_until(lambda: uptime() >= first_counted + 32, 10)
             low = uptime()
             for app in apps:
