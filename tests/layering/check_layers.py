@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Fails when a source file includes a header of a folder above its own, or connects a signal without a context.
+"""Fails when a source file includes a header of a folder above its own, connects a signal without a context, or
+reads a real clock outside platform/.
 
 The folders are layered one way: platform <- core <- events, faces <- options, saver; lifetime uses platform and core
 only, and options uses lifetime for its read-out of the total; assets (the pictures) may be used from core up. The
@@ -55,13 +56,60 @@ def layer_violations(root, path):
     return problems
 
 
+def call_arguments(text, open_paren):
+    """The top-level arguments of the call whose '(' is at `open_paren`, as texts; None when it does not close."""
+    depth, start, args = 0, open_paren + 1, []
+    for i in range(open_paren, len(text)):
+        c = text[i]
+        if c in "([{":
+            depth += 1
+        elif c in ")]}":
+            depth -= 1
+            if depth == 0:
+                args.append(text[start:i].strip())
+                return args
+        elif c == "," and depth == 1:
+            args.append(text[start:i].strip())
+            start = i + 1
+    return None
+
+
+CONNECT = re.compile(r"\bconnect\(")
+
+
 def contextless_connects(root, path):
     text = path.read_text(encoding="utf-8", errors="replace")
     problems = []
+    found = set()
     for pattern in CONTEXTLESS:
         for match in pattern.finditer(text):
-            line = text.count("\n", 0, match.start()) + 1
-            problems.append(f"{path.relative_to(root)}:{line}: a connection without a context object")
+            found.add(text.count("\n", 0, match.start()) + 1)
+    # connect(sender, &Class::signal, f) with three arguments has no receiver, whatever f is: a free function, a
+    # stored functor or a lambda held in a variable would all be called after the objects they use are gone.
+    for match in CONNECT.finditer(text):
+        args = call_arguments(text, match.end() - 1)
+        if args and len(args) == 3 and args[1].startswith("&"):
+            found.add(text.count("\n", 0, match.start()) + 1)
+    for line in sorted(found):
+        problems.append(f"{path.relative_to(root)}:{line}: a connection without a context object")
+    return problems
+
+
+# The real clocks are read in platform/ alone; everything above receives a Clock, so tests can drive time by hand.
+REAL_CLOCK = re.compile(r"\b(QDateTime::currentDateTime(?:Utc)?|QDateTime::currentM?[Ss]e?c?s?SinceEpoch|"
+                        r"QDateTime::currentSecsSinceEpoch|QTime::currentTime|QDate::currentDate|"
+                        r"(?:system_clock|steady_clock|high_resolution_clock)::now|clock_gettime|gettimeofday|"
+                        r"QElapsedTimer|QDeadlineTimer)\b")
+
+
+def real_clock_calls(root, path):
+    if path.relative_to(root).parts[0] not in ALLOWED or path.relative_to(root).parts[0] == "platform":
+        return []
+    text = path.read_text(encoding="utf-8", errors="replace")
+    problems = []
+    for match in REAL_CLOCK.finditer(text):
+        line = text.count("\n", 0, match.start()) + 1
+        problems.append(f"{path.relative_to(root)}:{line}: {match.group(1)} outside platform/ (take a Clock)")
     return problems
 
 
@@ -73,6 +121,7 @@ def check(root):
             continue
         problems += layer_violations(root, path)
         problems += contextless_connects(root, path)
+        problems += real_clock_calls(root, path)
     return problems
 
 
