@@ -27,6 +27,10 @@ std::optional<FaceKind> faceFromName(const QString& name) {
     return std::nullopt;
 }
 
+std::optional<FaceKind> faceFromSetting(const QString& value, FaceKind whenEmpty) {
+    return value.isEmpty() ? std::optional(whenEmpty) : faceFromName(value);
+}
+
 Command showCommand(FaceKind face) {
     return Command(int(Command::ShowAnalogico) + int(face));
 }

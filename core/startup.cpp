@@ -25,13 +25,11 @@ namespace qx {
 void startUp(FaceManager& faces, const SettingsStore& store) {
     faces.loadOrologio();
     // Each test reads the setting again, as a value changed meanwhile by another program would be seen.
-    const std::pair<const char16_t*, FaceKind> table[] = {
-        {u"Analogico", FaceKind::Analogico},   {u"Digitale", FaceKind::Digitale}, {u"Mini", FaceKind::Mini},
-        {u"Quadrantix", FaceKind::Quadrantix}, {u"", FaceKind::Quadrantix},
-    };
-    for (const auto& [value, face] : table)
-        if (store.read(keys::Avvio) == QStringView(value))
+    for (const FaceKind face : kAllFaces)
+        if (store.read(keys::Avvio) == faceName(face))
             faces.showFace(face);
+    if (store.read(keys::Avvio).isEmpty())
+        faces.showFace(FaceKind::Quadrantix);
 }
 
 namespace {

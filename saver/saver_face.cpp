@@ -1,6 +1,7 @@
 // What every face of the screensaver shares: where its design lies on the screen, and which face the setting names.
 #include "saver/saver_face.h"
 
+#include "core/faces.h"
 #include "saver/analogico_face.h"
 #include "saver/digitale_face.h"
 #include "saver/mini_face.h"
@@ -26,14 +27,7 @@ QRect Stage::fromBottom(double left, double top, double width, double height) co
 }
 
 std::optional<FaceKind> chooseFace(const QString& salvaschermo) {
-    const std::pair<const char16_t*, FaceKind> table[] = {
-        {u"Quadrantix", FaceKind::Quadrantix}, {u"", FaceKind::Analogico}, {u"Analogico", FaceKind::Analogico},
-        {u"Digitale", FaceKind::Digitale},     {u"Mini", FaceKind::Mini},
-    };
-    for (const auto& [value, face] : table)
-        if (salvaschermo == QStringView(value))
-            return face;
-    return std::nullopt;
+    return faceFromSetting(salvaschermo, FaceKind::Analogico);
 }
 
 std::unique_ptr<SaverFace> makeFace(FaceKind kind, const Stage& stage) {
