@@ -80,7 +80,7 @@ class StartTest(unittest.TestCase):
                     app = s.start(program.name, ["-platform", "offscreen", "-display", ":999"],
                                   config=program.config)
                     started(app, program)
-                    self.assertEqual(app.trace("started")[0].args, ("xcb",), "the X display of the session")
+                    self.assertEqual(app.wait_trace("started").args, ("xcb",), "the X display of the session")
                     end_cleanly(self, app)
 
     def test_the_clock_asks_a_session_manager_never_to_restart_it(self):
