@@ -3,7 +3,7 @@
 import time
 from dataclasses import dataclass
 
-from e2e_harness import median, percentile, wait_until  # tests/e2e/harness.py, see __init__
+from harness import median, percentile, wait_until  # tests/e2e/harness
 
 CS_NS = 10_000_000
 

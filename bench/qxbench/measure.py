@@ -7,7 +7,7 @@ import time
 from dataclasses import dataclass, field
 from pathlib import Path
 
-from e2e_harness import HarnessError, Session, median, percentile, read_trace  # tests/e2e/harness.py, see __init__
+from harness import HarnessError, Session, median, percentile, read_trace  # tests/e2e/harness
 
 CLK_TCK = os.sysconf("SC_CLK_TCK")
 

@@ -7,7 +7,7 @@ import subprocess
 import time
 from pathlib import Path
 
-from e2e_harness import HarnessError, Session, median  # tests/e2e/harness.py, see __init__
+from harness import HarnessError, Session, median  # tests/e2e/harness
 
 from .scenarios import SAVER_FACES, faked, saver_settings
 

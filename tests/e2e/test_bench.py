@@ -1,4 +1,4 @@
-"""Self-test of the benchmark harness (bench/harness): its figures for the probe match what the probe does."""
+"""Self-test of the benchmark harness (bench/qxbench): its figures for the probe match what the probe does."""
 
 import sys
 import unittest
@@ -7,13 +7,14 @@ from pathlib import Path
 SOURCE = Path(__file__).resolve().parents[2]
 sys.dont_write_bytecode = True  # keep the source tree clean of __pycache__
 sys.path.insert(0, str(SOURCE / "bench"))
-from harness import e2e, large_face, measure, scenarios  # noqa: E402  (bench/harness)
+from harness import BUILD_DIR, TraceLine, median  # noqa: E402
+from qxbench import large_face, measure, scenarios  # noqa: E402
 
 BILLION = 1_000_000_000
 
 
 def shown(second, lag_ms, face="Orologio"):
-    return e2e.TraceLine(second * BILLION + int(lag_ms * 1e6), "shown", (str(second), face))
+    return TraceLine(second * BILLION + int(lag_ms * 1e6), "shown", (str(second), face))
 
 
 class ShownSecondsTest(unittest.TestCase):
@@ -24,7 +25,7 @@ class ShownSecondsTest(unittest.TestCase):
             ("one skipped", [shown(s, 1) for s in (101, 102, 104)], {"Orologio": (3, 4)}, [1, 1, 1]),
             ("two faces", [shown(101, 1), shown(101, 3, "Digitale"), shown(102, 1)],
              {"Orologio": (2, 4), "Digitale": (1, 4)}, [1, 3, 1]),
-            ("other events ignored", [e2e.TraceLine(101 * BILLION, "mapped", ("Orologio",))], {}, []),
+            ("other events ignored", [TraceLine(101 * BILLION, "mapped", ("Orologio",))], {}, []),
         ]
         for name, lines, seconds, lags in cases:
             with self.subTest(name):
@@ -52,11 +53,11 @@ class LargeFaceFiguresTest(unittest.TestCase):
 
     def test_stopwatch_readings_their_rate_gaps_and_offset_from_the_monotonic_clock(self):
         zero = 5 * BILLION
-        lines = [e2e.TraceLine(100, "crono-start", (str(zero),))]
+        lines = [TraceLine(100, "crono-start", (str(zero),))]
         for cs in (1, 2, 3, 5, 6):  # 4 is never shown
             late = 300_000 if cs != 5 else 12_000_000  # 5 reaches the screen late, when 6 has already begun
-            lines.append(e2e.TraceLine(BILLION + cs, "crono", (f"000000{cs:02d}", str(zero + cs * 10_000_000 + late))))
-        lines.append(e2e.TraceLine(3 * BILLION, "crono", ("00000007", str(zero + 70_300_000))))  # after the window
+            lines.append(TraceLine(BILLION + cs, "crono", (f"000000{cs:02d}", str(zero + cs * 10_000_000 + late))))
+        lines.append(TraceLine(3 * BILLION, "crono", ("00000007", str(zero + 70_300_000))))  # after the window
         f = large_face.stopwatch_figures(lines, BILLION, 2 * BILLION)
         self.assertEqual(f.readings, 5)
         self.assertAlmostEqual(f.per_second, 5.0)
@@ -67,12 +68,12 @@ class LargeFaceFiguresTest(unittest.TestCase):
 
     def test_countdown_end_delays_pair_each_end_with_its_deadline(self):
         lines = [
-            e2e.TraceLine(BILLION, "countdown", (str(3 * BILLION),)),
-            e2e.TraceLine(2 * BILLION, "countdown", (str(4 * BILLION),)),  # resumed: a new deadline
-            e2e.TraceLine(4 * BILLION + 1_500_000, "countdown-end", ()),
-            e2e.TraceLine(5 * BILLION, "countdown-end", ()),  # no deadline of its own
-            e2e.TraceLine(6 * BILLION, "countdown", (str(7 * BILLION),)),
-            e2e.TraceLine(7 * BILLION + 250_000, "countdown-end", ()),
+            TraceLine(BILLION, "countdown", (str(3 * BILLION),)),
+            TraceLine(2 * BILLION, "countdown", (str(4 * BILLION),)),  # resumed: a new deadline
+            TraceLine(4 * BILLION + 1_500_000, "countdown-end", ()),
+            TraceLine(5 * BILLION, "countdown-end", ()),  # no deadline of its own
+            TraceLine(6 * BILLION, "countdown", (str(7 * BILLION),)),
+            TraceLine(7 * BILLION + 250_000, "countdown-end", ()),
         ]
         self.assertEqual(large_face.countdown_end_delays_ms(lines), [1.5, 0.25])
 
@@ -81,7 +82,7 @@ class ProbeMeasurementTest(unittest.TestCase):
     """The probe that repaints once a second must cost about one wake-up a second; the 1 ms timer about a thousand."""
 
     def test_probe_figures(self):
-        build = e2e.BUILD_DIR
+        build = BUILD_DIR
         once, every_ms = (measure.run_scenario(build, sc, duration=5, settle=1) for sc in scenarios.PROBE_SCENARIOS)
         for result in (once, every_ms):
             with self.subTest(result.scenario.name):
@@ -91,7 +92,7 @@ class ProbeMeasurementTest(unittest.TestCase):
                 (seen, expected), = result.seconds.values()
                 self.assertEqual(seen, expected)
                 self.assertGreaterEqual(expected, 4)
-                self.assertLess(e2e.median(result.lags_ms), 20, result.lags_ms)
+                self.assertLess(median(result.lags_ms), 20, result.lags_ms)
                 self.assertTrue(10 < result.rss_mib < 200 and 0.5 < result.anon_mib < result.rss_mib)
                 self.assertIn("QXcbEventQueue", result.thread_wakeups)
         self.assertLess(once.main_wakeups, 3)
@@ -102,7 +103,7 @@ class ProbeMeasurementTest(unittest.TestCase):
 
     def test_without_trace_lines_start_up_is_timed_to_the_window(self):
         untraced = scenarios.Scenario("untraced", "qx_e2e_probe", env={"QUADRANTIX_TRACE": ""})
-        result = measure.run_scenario(e2e.BUILD_DIR, untraced, duration=1, settle=0)
+        result = measure.run_scenario(BUILD_DIR, untraced, duration=1, settle=0)
         self.assertIsNone(result.error)
         self.assertEqual(result.startup_source, "window")
         self.assertTrue(0 < result.startup_ms < 5000, result.startup_ms)
@@ -110,7 +111,7 @@ class ProbeMeasurementTest(unittest.TestCase):
         self.assertIn("no 'shown' trace lines", result.notes)
 
     def test_missing_program_is_skipped_with_a_note(self):
-        result = measure.run_scenario(e2e.BUILD_DIR, scenarios.Scenario("absent", "qx_no_such_program"))
+        result = measure.run_scenario(BUILD_DIR, scenarios.Scenario("absent", "qx_no_such_program"))
         self.assertIn("not built yet", result.skipped)
 
 

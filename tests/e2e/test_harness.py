@@ -193,7 +193,7 @@ with harness.Session() as s:
 
 class HarnessDeathTest(unittest.TestCase):
     def start_runner(self):
-        runner = harness.popen([sys.executable, "-c", RUNNER, str(Path(harness.__file__).parent)],
+        runner = harness.popen([sys.executable, "-c", RUNNER, str(Path(harness.__file__).parents[1])],
                                stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.addCleanup(lambda: (runner.kill(), runner.wait(5), runner.stdin.close(), runner.stdout.close()))
         started = json.loads(harness._read_line(runner.stdout.fileno(), 30, "the runner did not report", runner))
