@@ -6,8 +6,8 @@
 #include "events/time_events.h"
 #include "faces/orologio.h"
 #include "platform/boundary_timer.h"
-#include "platform/sound/fake_sound_service.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/fake_sound_service.h"
 #include "tests/support/qt_printers.h"
 
 #include <QApplication>

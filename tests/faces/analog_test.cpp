@@ -2,8 +2,8 @@
 #include "core/faces.h"
 #include "core/settings_store.h"
 #include "faces/orologio.h"
-#include "platform/sound/fake_sound_service.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/fake_sound_service.h"
 #include "tests/support/temp_dir.h"
 
 #include <QImage>

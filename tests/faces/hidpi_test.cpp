@@ -7,11 +7,11 @@
 #include "faces/orologino.h"
 #include "faces/orologio.h"
 #include "platform/random.h"
-#include "platform/power/fake_power_service.h"
-#include "platform/sound/fake_sound_service.h"
 #include "saver/hidden_pointer.h"
 #include "saver/saver_window.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/fake_power_service.h"
+#include "tests/support/fake_sound_service.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>

@@ -2,8 +2,8 @@
 #include "core/settings_store.h"
 #include "faces/large_face.h"
 #include "platform/boundary_timer.h"
-#include "platform/power/fake_power_service.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/fake_power_service.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -8,10 +8,10 @@
 #include "faces/digitale.h"
 #include "faces/orologio.h"
 #include "platform/boundary_timer.h"
-#include "platform/power/fake_power_service.h"
-#include "platform/sound/fake_sound_service.h"
 #include "tests/support/face_stubs.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/fake_power_service.h"
+#include "tests/support/fake_sound_service.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAbstractButton>
@@ -43,7 +43,6 @@ using test::StubFace;
 
 // The cells' top-left corners on the face picture, which starts 56 pixels down the window.
 constexpr QPoint kLargeCells[] = {{88, 32}, {152, 32}, {232, 32}, {296, 32}, {376, 32}, {440, 32}};
-
 
 // Answers the "Fai" question box from inside the box's own event loop, noting what it asked. It never waits
 // forever: when no such box shows within the bound, it ends whatever modal window holds the event loop, so that a

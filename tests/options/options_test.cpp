@@ -9,8 +9,8 @@
 #include "options/opzionifrm.h"
 #include "options/timer_readouts.h"
 #include "platform/boundary_timer.h"
-#include "platform/sound/fake_sound_service.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/fake_sound_service.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAbstractButton>

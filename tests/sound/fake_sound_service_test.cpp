@@ -1,5 +1,5 @@
 // The recording stand-in other modules test against: what it writes down and what isPlaying answers.
-#include "platform/sound/fake_sound_service.h"
+#include "tests/support/fake_sound_service.h"
 
 #include <gtest/gtest.h>
 
