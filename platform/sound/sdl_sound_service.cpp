@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <list>
+#include <malloc.h>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -284,15 +285,9 @@ public:
         return chunk_ ? ownsChannel(channel_, this) : playingMusic();
     }
 
-    // Before the device closes for a while: the decoded WAV is plain memory and stays, the song is built again.
-    void suspend() {
-        if (mixer().musicOwner == this)
-            mixer().musicOwner = nullptr;
-        music_.reset();
-        channel_ = -1;
-    }
-
-    // Frees what was decoded, while SDL_mixer is still open to take it back.
+    // Frees what was decoded, while SDL_mixer is still open to take it back: before the device closes after a
+    // spell of silence (the next play reads and decodes the file again, as quick as opening the device) and with
+    // the service.
     void release() {
         if (mixer().musicOwner == this)
             mixer().musicOwner = nullptr;
@@ -421,9 +416,13 @@ void Device::closeIfIdle() {
         idleTimer_.start(std::max(options_.closeWhenIdleFor, milliseconds(100)));
         return;
     }
+    // Nothing decoded outlives the device: Big Ben's recording and the synthesiser's sound font are tens of
+    // megabytes that an idle clock has no use for until the next chime.
     for (SdlSoundObject* object : objects_)
-        object->suspend();
+        object->release();
+    syncCache_.clear();
     close();
+    ::malloc_trim(0); // the freed blocks go back to the system, not only to the allocator
 }
 
 void Device::shutDown() {

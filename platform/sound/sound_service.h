@@ -37,7 +37,8 @@ struct SdlSoundOptions {
     std::chrono::milliseconds syncMargin{250};
     // The device is closed once nothing has played for this long, and opened again when needed: an open device keeps
     // an audio thread mixing silence hundreds of times a second and a stream that stops the sound card from sleeping.
-    // Closing takes the thread's event loop; without one the device stays open until the service is destroyed.
+    // What was decoded goes with it, and the memory back to the system; the next play decodes again. Closing takes
+    // the thread's event loop; without one the device stays open until the service is destroyed.
     std::chrono::milliseconds closeWhenIdleFor{10'000};
 };
 

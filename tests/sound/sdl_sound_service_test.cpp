@@ -367,6 +367,28 @@ TEST_F(SdlSoundTest, ClosesTheDeviceWhenAllIsQuietAndOpensItAgainToPlay) {
     EXPECT_TRUE(waitUntil(closed, 2s));
 }
 
+TEST_F(SdlSoundTest, WhatWasDecodedGoesWithTheDeviceAndTheNextPlayReadsTheFileAgain) {
+    useDiskDevice();
+    SdlSoundOptions options;
+    options.closeWhenIdleFor = 0ms;
+    const auto service = makeSdlSoundService(options);
+    const QString path = write("Ora.wav", sineWav(0.3));
+    const auto chime = service->bind(path);
+    const auto closed = [&] {
+        QCoreApplication::processEvents();
+        return SDL_WasInit(SDL_INIT_AUDIO) == 0;
+    };
+
+    chime->play();
+    ASSERT_TRUE(chime->isPlaying());
+    ASSERT_TRUE(waitUntil([&] { return !chime->isPlaying() && closed(); }, 3s));
+    // Replaced while the clock was quiet: a decoded copy kept from before would play the old sound.
+    write("Ora.wav", sineWav(0.6));
+    chime->play();
+    ASSERT_TRUE(waitUntil([&] { return !chime->isPlaying() && closed(); }, 3s));
+    EXPECT_NEAR(double(recording().audibleFrames()) / kRate, 0.6, 0.005) << "the file as it is now";
+}
+
 TEST_F(SdlSoundTest, ObjectsThatOutliveTheServiceFallSilent) {
     useDiskDevice();
     auto service = makeSdlSoundService();
