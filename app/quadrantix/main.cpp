@@ -79,14 +79,10 @@ int main(int argc, char** argv) {
                             orologio->handsTick();
                             return orologio;
                         });
-    pictures.setFactory(qx::FaceKind::Digitale,
-                        [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
-                            return new qx::Mini(c, f);
-                        });
-    pictures.setFactory(qx::FaceKind::Mini,
-                        [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
-                            return new qx::Orologino(c, f);
-                        });
+    pictures.setFactory(qx::FaceKind::Digitale, [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f,
+                                                   qx::SoundService&) { return new qx::Mini(c, f); });
+    pictures.setFactory(qx::FaceKind::Mini, [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f,
+                                               qx::SoundService&) { return new qx::Orologino(c, f); });
     pictures.setFactory(qx::FaceKind::Quadrantix,
                         [&](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService&) {
                             auto* digitale = new qx::Digitale(c, s, f, *power);
@@ -110,7 +106,7 @@ int main(int argc, char** argv) {
                                           .autostart = qx::AutostartEntry::forUser(),
                                           .pictures = &pictures,
                                           .beep = [] { QApplication::beep(); },
-                                          .startSysInfo = {}});
+                                          .startSysInfo = [&] { about.startSysInfo(options); }});
             options->show();
         }
         options->raise();
