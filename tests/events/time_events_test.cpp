@@ -315,8 +315,29 @@ TEST(GreetingWindow, MailButtonWritesToTheMakerAndXStopsTheMelody) {
         if (t->objectName() == QLatin1String("speciale") && t->isVisible())
             w = t;
     ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->windowTitle().startsWith(QString(26, QLatin1Char(' '))));
-    EXPECT_FALSE(w->windowTitle().at(26).isSpace());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Buon terzo millennio da Quadrantix!"))
+        << "no leading spaces for the window manager to cut the greeting short with";
+
+    // "Invia una mail all'indirizzo", the address, "indicando il codice:": one line in one size, on one baseline,
+    // each part inside its box and clear of the next.
+    const QLabel* parts[] = {w->findChild<QLabel*>(QStringLiteral("Label3")),
+                             w->findChild<QLabel*>(QStringLiteral("Label7")),
+                             w->findChild<QLabel*>(QStringLiteral("Label6"))};
+    for (const QLabel* part : parts)
+        ASSERT_NE(part, nullptr);
+    const auto baseline = [](const QLabel* l) { return l->y() + l->contentsRect().top() + l->fontMetrics().ascent(); };
+    for (const QLabel* part : parts) {
+        const std::string name = part->objectName().toStdString();
+        EXPECT_EQ(part->font().pixelSize(), parts[0]->font().pixelSize()) << name << ": one size";
+        EXPECT_EQ(part->fontInfo().family(), parts[0]->fontInfo().family()) << name;
+        EXPECT_EQ(baseline(part), baseline(parts[0])) << name << ": one baseline";
+        EXPECT_GE(part->width(), part->fontMetrics().horizontalAdvance(part->text())) << name << ": fits its box";
+        EXPECT_EQ(part->alignment() & Qt::AlignVertical_Mask, Qt::AlignTop) << name;
+    }
+    EXPECT_TRUE(parts[1]->font().bold()) << "the address stands out";
+    EXPECT_LT(parts[0]->geometry().right(), parts[1]->x());
+    EXPECT_LT(parts[1]->geometry().right(), parts[2]->x());
+    EXPECT_LE(parts[2]->geometry().right(), w->width() - 1);
     w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].scheme(), QStringLiteral("mailto"));
