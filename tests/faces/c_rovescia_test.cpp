@@ -145,7 +145,7 @@ TEST_F(CRovesciaTest, OpensWithItsOwnDefaultsWhateverIsStored) {
 TEST_F(CRovesciaTest, NoCaptionRunsIntoAnotherControlOrTheDialogsEdge) {
     open();
     constexpr int kGap = 4; // the least room between two controls of a row, and before the dialog's right edge
-    const char* const names[] = {"Label1", "Text1", "Label2", "Option1", "Option2",
+    const char* const names[] = {"Label1",  "Text1",  "Label2", "Option1", "Option2",
                                  "Option3", "Label3", "Text2",  "Command1"};
     std::vector<QWidget*> controls;
     for (const char* name : names) {
