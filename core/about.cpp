@@ -141,14 +141,18 @@ frmAbout::frmAbout(AboutServices services)
 }
 
 void frmAbout::StartSysInfo() {
-    const QString program = services_.find ? services_.find(systemInfoPrograms()) : QString();
-    const bool started = !program.isEmpty() && services_.start && services_.start(program);
+    startSystemInformation(services_, this);
+}
+
+void startSystemInformation(const AboutServices& services, QWidget* parent) {
+    const QString program = services.find ? services.find(systemInfoPrograms()) : QString();
+    const bool started = !program.isEmpty() && services.start && services.start(program);
     traceEvent("sysinfo", started ? program : QStringLiteral("-"));
     if (started)
         return;
     auto* box = new QMessageBox(QMessageBox::NoIcon, programTitle(),
                                 QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili."),
-                                QMessageBox::Ok, this);
+                                QMessageBox::Ok, parent);
     box->setObjectName(QStringLiteral("sysinfo"));
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -35,12 +35,19 @@ private:
     AboutServices services_;
 };
 
+// Starts the first system-information program found; when none can be started, says so in a box over `parent`
+// (modal to it, without blocking the caller).
+void startSystemInformation(const AboutServices& services, QWidget* parent);
+
 // One about window at most: opening it while it is open brings that window to the front.
 class AboutWindows {
 public:
     explicit AboutWindows(AboutServices services) : services_(std::move(services)) {}
     frmAbout* open();
     frmAbout* window() const { return window_; }
+    // What the about window's "&System Info..." does, for another window (the options dialog's timer page) that
+    // asks for it without showing the about window; a message goes over `parent`.
+    void startSysInfo(QWidget* parent) const { startSystemInformation(services_, parent); }
 
 private:
     AboutServices services_;

@@ -132,15 +132,41 @@ bool SettingsStore::write(QStringView section, QStringView key, const QString& v
     return update([&](Transaction& t) { t.write(section, key, value); });
 }
 
+namespace {
+// The keys that go with the lifetime total: written only when the total itself is.
+bool followsTheTotal(const SettingKey& k) {
+    return &k == &kFirstRunKeys[7] || &k == &kFirstRunKeys[8];
+}
+static_assert(kFirstRunKeys[6].key == keys::TimerVita.key && kFirstRunKeys[7].key == keys::TimerVitaAvvio.key &&
+              kFirstRunKeys[8].key == keys::TimerVitaContati.key);
+
+// Whether the first run owes this key its value. `exact`: also look for it among the lines not understood.
+bool missing(const IniDocument& doc, const SettingKey& k, bool exact) {
+    const std::optional<QString> v = doc.value(k.section, k.key);
+    if (v)
+        return v->isEmpty() && !k.firstRun.empty();
+    return !exact || !doc.mayHideKey(k.section, k.key);
+}
+
+bool anyMissing(const IniDocument& doc, bool exact) {
+    for (const SettingKey& k : kFirstRunKeys)
+        if (!followsTheTotal(k) && missing(doc, k, exact))
+            return true;
+    return false;
+}
+} // namespace
+
 bool SettingsStore::firstRunInit() {
-    if (!read(keys::BigBen).isEmpty())
+    // The common start finds every key: only a start that may owe one takes the lock.
+    refresh();
+    if (!anyMissing(doc_, false))
         return true;
     return update(
         [](Transaction& t) {
-            if (!t.read(keys::BigBen).isEmpty() || !t.wholeFileUnderstood())
-                return;
+            const bool newTotal = missing(t.doc_, keys::TimerVita, true);
             for (const SettingKey& k : kFirstRunKeys)
-                t.write(k, QStringView(k.firstRun).toString());
+                if (followsTheTotal(k) ? newTotal : missing(t.doc_, k, true))
+                    t.write(k, QStringView(k.firstRun).toString());
         },
         kStartPatience);
 }

@@ -63,9 +63,11 @@ public:
     bool write(QStringView section, QStringView key, const QString& value);
     bool write(const SettingKey& k, const QString& value) { return write(k.section, k.key, value); }
 
-    // At every start of the clock: when "Big Ben" is empty, write every first-run value, as one update. A file with
-    // lines the reader cannot understand is left alone (a key it holds might be among them). Returns false when
-    // the values were due but could not be written.
+    // At every start of the clock: every first-run key the file does not hold gets its first-run value, all in one
+    // update; a key that is present keeps its value, and so does one that a line the reader cannot understand may
+    // hold. A key whose first-run value is not empty but that reads empty counts as missing ("Big Ben=" would
+    // silence the chimes for good). Resetting the lifetime total also forgets the boot its seconds came from.
+    // Returns false when values were due but could not be written.
     bool firstRunInit();
 
 private:

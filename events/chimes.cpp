@@ -31,7 +31,9 @@ void Chimes::tick(const QString& orario, int ora12) {
         bigben_in_corso = true;
         BB_Suono.play();
         bigben_armato = 0;
-    } else if (seconds > 25) {
+    } else if (seconds > 25 && !BB_Suono.isPlaying()) {
+        // Big Ben lasts longer than 25 s: the alarm of noon waits until its last stroke has died away. Without a
+        // sound device nothing plays and the flag ends at second 26.
         bigben_in_corso = false;
     }
     if (ora12 != 12)

@@ -12,6 +12,7 @@ class SoundService;
 
 // One chime tick plays at most one sound; strokes are played to their end, so a sequence is one stroke per tick.
 // "Segnale orario" switches strokes and the half-hour sound, "Big Ben" the noon chime; both are read at every tick.
+// Big Ben counts as in progress from its start until a tick after second 25 finds it no longer playing.
 class Chimes {
 public:
     Chimes(const Clock& clock, const SettingsStore& store, SoundService& sound, SoundObject& BB_Suono,

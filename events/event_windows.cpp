@@ -85,7 +85,9 @@ Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const
       Al_Suono(std::move(melody)) {
     setObjectName(QStringLiteral("speciale"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QString(26, QLatin1Char(' ')) + QStringLiteral("Buon terzo millennio da Quadrantix!"));
+    // Without the 26 spaces that once pushed the title to the middle of a left-aligned title bar: window managers
+    // centre titles themselves, and the spaces only made them cut the greeting short.
+    setWindowTitle(QStringLiteral("Buon terzo millennio da Quadrantix!"));
     setFixedSize(pxi(5925), pxi(5100));
 
     picture(this, QStringLiteral("fireworks"), twipRect(585, -840, 4755, 6315))->setObjectName("Image1");
@@ -103,20 +105,23 @@ Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const
         rule->setFrameShadow(QFrame::Sunken);
         rule->setGeometry(pxi(120), pxi(y) - 1, pxi(5760 - 120), 2);
     }
-    // The address line is tight: the narrow cut of the sans face keeps each part inside its box.
-    QFont narrow = msSansSerif(7.5);
-    narrow.setFamilies({QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
-    QFont narrowest = narrow;
-    narrowest.setPixelSize(narrow.pixelSize() - 1);
-    label(this, "Label3", QStringLiteral("Invia una mail all'indirizzo"), twipRect(120, 1800, 1815, 255))
-        ->setFont(narrowest);
+    // The address line reads as one sentence: one size, one baseline (the same font and the same top for its three
+    // labels), the address in bold. At 7.5 points each part fits its box.
+    const QFont line = msSansSerif(7.5);
+    QFont bold = line;
+    bold.setBold(true);
+    QLabel* l3 = label(this, "Label3", QStringLiteral("Invia una mail all'indirizzo"), twipRect(120, 1800, 1815, 255));
+    l3->setFont(line);
+    l3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QLabel* l7 = label(this, "Label7", makerMail(), twipRect(2040, 1800, 2175, 255));
-    narrow.setBold(true);
-    l7->setFont(narrow);
+    l7->setFont(bold);
     l7->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     colour(l7, Qt::blue);
-    narrow.setBold(false);
-    label(this, "Label6", QStringLiteral("indicando il codice:"), twipRect(4320, 1800, 1455, 255))->setFont(narrow);
+    QLabel* l6 = label(this, "Label6", QStringLiteral("indicando il codice:"), twipRect(4320, 1800, 1455, 255));
+    l6->setFont(line);
+    l6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QFont narrow = msSansSerif(7.5);
+    narrow.setFamilies({QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
     QLabel* l4 = label(this, "Label4", kCode, twipRect(255, 2160, 5415, 375));
     l4->setFont(msSansSerif(13.5, true));
     l4->setAlignment(Qt::AlignCenter);

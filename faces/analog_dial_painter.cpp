@@ -10,7 +10,8 @@ namespace qx {
 
 AnalogDialPainter::AnalogDialPainter(const AnalogDialStyle& style) : style_(style) {}
 
-void AnalogDialPainter::paint(QPainter& p, const AnalogDialState& s) const {
+void AnalogDialPainter::paint(QPainter& p, const AnalogDialState& s,
+                              const std::function<void(QPainter&)>& overDisc) const {
     if (!s.hands)
         return;
     const AnalogDialStyle& st = style_;
@@ -31,6 +32,11 @@ void AnalogDialPainter::paint(QPainter& p, const AnalogDialState& s) const {
     p.setBrush(st.disc);
     p.drawEllipse(st.discCentre, st.discRadius, st.discRadius);
     p.setBrush(Qt::NoBrush);
+    if (overDisc) {
+        p.save();
+        overDisc(p);
+        p.restore();
+    }
 
     hand(s.prec_min, st.minuteLength, st.face, st.handPen);
     hand(s.angMin, st.minuteLength, st.hand, st.handPen);

@@ -5,6 +5,8 @@
 #include <QPointF>
 #include <QRegion>
 
+#include <functional>
+
 class QPainter;
 
 namespace qx {
@@ -35,19 +37,21 @@ struct AnalogDialState {
     bool operator==(const AnalogDialState&) const = default;
 };
 
-// A tick draws over the dial, in order: the hub; the previous second hand in the face colour; the date disc; the
-// previous minute hand erased and the new one drawn; the previous hour hand erased and the new one drawn; the new
-// second hand. An erasing stroke leaves the dial's own colour, so drawing the whole sequence over a fresh dial gives
-// exactly what erasing over the last tick's picture did, erasing strokes across the hub and the disc included. The
-// painter therefore draws from the state alone, and a widget may repaint any part of it at any time.
+// A tick draws over the dial, in order: the hub; the previous second hand in the face colour; the date disc and what
+// lies on it; the previous minute hand erased and the new one drawn; the previous hour hand erased and the new one
+// drawn; the new second hand. An erasing stroke leaves the dial's own colour, so drawing the whole sequence over a
+// fresh dial gives exactly what erasing over the last tick's picture did, erasing strokes across the hub and the disc
+// included. The painter therefore draws from the state alone, and a widget may repaint any part of it at any time.
 class AnalogDialPainter {
 public:
     explicit AnalogDialPainter(const AnalogDialStyle& style);
 
     const AnalogDialStyle& style() const { return style_; }
 
-    // Paints over the dial picture, which the caller has drawn already.
-    void paint(QPainter& painter, const AnalogDialState& state) const;
+    // Paints over the dial picture, which the caller has drawn already. `overDisc` draws what lies on the date disc
+    // (the clock's date label), after the disc and before the minute and hour hands, so that the hands pass over it.
+    void paint(QPainter& painter, const AnalogDialState& state,
+               const std::function<void(QPainter&)>& overDisc = {}) const;
     // Where the picture of `after` can differ from that of `before`.
     QRegion changed(const AnalogDialState& before, const AnalogDialState& after) const;
 

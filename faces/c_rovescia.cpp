@@ -13,6 +13,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+#include <vector>
+
 namespace qx {
 
 namespace {
@@ -33,15 +36,41 @@ template <typename Widget> Widget* place(Widget* w, const char* name, QRect geom
     return w;
 }
 
-// Our fonts run a little wider and taller than those the layout was drawn for: a caption too big for its control
-// makes it grow to the right, within the dialog, and about its middle.
-template <typename Widget> Widget* captioned(Widget* w, const char* name, QRect geometry) {
-    const QSize hint = w->sizeHint();
-    if (hint.width() > geometry.width())
-        geometry.setWidth(std::min(hint.width(), w->parentWidget()->width() - geometry.left()));
-    if (const int grow = hint.height() - geometry.height(); grow > 0)
-        geometry.adjust(0, -grow / 2, 0, grow - grow / 2);
-    return place(w, name, geometry);
+// The least room between a caption and the control beside it, or the dialog's right edge.
+constexpr int kCaptionGap = 4;
+
+// A caption and its designed box, with the first column it must stay clear of (the control beside it or the edge).
+struct Caption {
+    QWidget* widget;
+    QRect box;
+    int clearOf;
+};
+
+// Our fonts run a little wider and taller than those the layout was drawn for. A caption keeps its designed box,
+// cut back where that box would touch the control beside it, and grows to the right for its text up to that control
+// (or the dialog's edge) and about its middle in height. When one still would not fit, every caption of the dialog
+// is narrowed alike, the least that makes them all fit, so that none runs into another control.
+void fitCaptions(const std::vector<Caption>& captions) {
+    const auto room = [](const Caption& c) { return c.clearOf - kCaptionGap - c.box.left(); };
+    QFont font = captions.front().widget->font();
+    for (int stretch = 100; stretch >= 85; --stretch) {
+        font.setStretch(stretch);
+        bool fits = true;
+        for (const Caption& c : captions) {
+            c.widget->setFont(font);
+            fits = fits && c.widget->sizeHint().width() <= room(c);
+        }
+        if (fits)
+            break;
+    }
+    for (const Caption& c : captions) {
+        QRect geometry = c.box;
+        const QSize hint = c.widget->sizeHint();
+        geometry.setWidth(std::min(std::max(geometry.width(), hint.width()), room(c)));
+        if (const int grow = hint.height() - geometry.height(); grow > 0)
+            geometry.adjust(0, -grow / 2, 0, grow - grow / 2);
+        c.widget->setGeometry(geometry);
+    }
 }
 } // namespace
 
@@ -66,23 +95,27 @@ CRovescia::CRovescia(SettingsStore& store, QWidget* face) : QDialog(face, kFrame
     Image1->setPixmap(renderArtwork(QStringLiteral("countdown_strip"), strip.size(), devicePixelRatioF()));
 
     // Created in the order Tab walks them: the time first, with the placeholder selected, so that typing replaces it.
-    captioned(new QLabel(QStringLiteral("Inizia il conteggio da:"), this), "Label1", twipRect(1440, 480, 1575, 255));
+    auto* Label1 = place(new QLabel(QStringLiteral("Inizia il conteggio da:"), this), "Label1", {});
     Text1 = place(new QLineEdit(QStringLiteral("hh:mm:ss"), this), "Text1", twipRect(3000, 360, 1215, 405));
     Text1->setFont(msSansSerif(12));
     Text1->selectAll();
-    captioned(new QLabel(QStringLiteral("Alla fine del conteggio:"), this), "Label2", twipRect(1440, 1080, 1695, 255));
-    Option1 = captioned(new QRadioButton(QStringLiteral("Arresta il sistema"), this), "Option1",
-                        twipRect(3120, 1080, 1575, 195));
-    Option2 = captioned(new QRadioButton(QStringLiteral("Riavvia il sistema"), this), "Option2",
-                        twipRect(3120, 1440, 1575, 195));
-    Option3 = captioned(new QRadioButton(QStringLiteral("Visualizza un messaggio"), this), "Option3",
-                        twipRect(3120, 1800, 2055, 195));
+    auto* Label2 = place(new QLabel(QStringLiteral("Alla fine del conteggio:"), this), "Label2", {});
+    Option1 = place(new QRadioButton(QStringLiteral("Arresta il sistema"), this), "Option1", {});
+    Option2 = place(new QRadioButton(QStringLiteral("Riavvia il sistema"), this), "Option2", {});
+    Option3 = place(new QRadioButton(QStringLiteral("Visualizza un messaggio"), this), "Option3", {});
     Option3->setChecked(true);
-    Label3 = captioned(new QLabel(QStringLiteral("Messaggio:"), this), "Label3", twipRect(1440, 2160, 975, 255));
+    Label3 = place(new QLabel(QStringLiteral("Messaggio:"), this), "Label3", {});
     Text2 = place(new QLineEdit(this), "Text2", twipRect(2400, 2160, 2775, 285));
     Label3->setBuddy(Text2);
-    auto* Command1 = captioned(new QPushButton(QStringLiteral("&Avvia conto alla rovescia"), this), "Command1",
-                               twipRect(1560, 2880, 3015, 375));
+    auto* Command1 = place(new QPushButton(QStringLiteral("&Avvia conto alla rovescia"), this), "Command1", {});
+    const QRect options = twipRect(3120, 1080, 1575, 195);
+    fitCaptions({{Label1, twipRect(1440, 480, 1575, 255), Text1->x()},
+                 {Label2, twipRect(1440, 1080, 1695, 255), options.left()},
+                 {Option1, options, width()},
+                 {Option2, twipRect(3120, 1440, 1575, 195), width()},
+                 {Option3, twipRect(3120, 1800, 2055, 195), width()},
+                 {Label3, twipRect(1440, 2160, 975, 255), Text2->x()},
+                 {Command1, twipRect(1560, 2880, 3015, 375), width()}});
     Command1->setDefault(true); // Enter in either field starts, as the only action of the dialog
     for (QRadioButton* option : {Option1, Option2, Option3})
         connect(option, &QRadioButton::toggled, this, &CRovescia::followChoice);

@@ -168,8 +168,13 @@ void LargeFace::colonTick() {
 
 bool LargeFace::selectMode(LargeMode mode) {
     const bool millennio = mode == LargeMode::Millennio;
+    const bool colonTimer = mode == LargeMode::Rovescia || mode == LargeMode::OraCorr || mode == LargeMode::TimerWin;
+    // The millennium hides the colons; the colon timer's next tick shows them again, and a mode without that timer
+    // (the stopwatch) shows them at once, where they stand.
     if (millennio)
         view_.colonsVisible = false;
+    else if (!colonTimer)
+        view_.colonsVisible = true;
     view_.p_milioni = view_.p_mille = millennio;
     view_.Shape2 = !millennio;
 
@@ -203,7 +208,7 @@ bool LargeFace::selectMode(LargeMode mode) {
     std::copy(actions.begin(), actions.end(), buttons_.begin() + 1);
 
     const bool openDialog = mode == LargeMode::Rovescia && !countdown_.RovesciaAttivo();
-    Cursori_ = mode == LargeMode::Rovescia || mode == LargeMode::OraCorr || mode == LargeMode::TimerWin;
+    Cursori_ = colonTimer;
     mode_ = mode;
     changed(); // the new read-out shows at once, not at the next boundary
     return openDialog;
@@ -231,9 +236,8 @@ void LargeFace::startOrResume() {
 }
 
 void LargeFace::toggleLap() {
-    // The hold keeps the time of the press itself, not that of the last refresh before it.
-    if (mode_ == LargeMode::Crono && !stopwatch_.CronoLap())
-        cronoReadOut();
+    // The hold keeps the time of the press itself, not that of the last refresh before it, and shows it again
+    // whenever the stopwatch comes back on show.
     stopwatch_.lap();
     changed();
 }
@@ -295,7 +299,7 @@ WakeSchedule LargeFace::countdownWakes() const {
 void LargeFace::refreshAt(const Reading& r) {
     refreshedSecond_ = r.epochSecond();
     view_.lbl_Allarme = readsAsOne(store_.read(keys::Allarme));
-    if (mode_ == LargeMode::Crono && !stopwatch_.CronoLap())
+    if (mode_ == LargeMode::Crono)
         cronoReadOut();
     view_.lbl_Crono = stopwatch_.CronoAttivo();
     view_.Label2 = stopwatch_.CronoLap();
@@ -346,7 +350,7 @@ void LargeFace::cronoReadOut() {
     view_.cells[Centesimo1].visible = true;
     hideDateLabels();
     // Hours, minutes, and the seconds with their hundredths as four digits ("0000").
-    const std::int64_t cs = stopwatch_.elapsedCs();
+    const std::int64_t cs = stopwatch_.shownCs();
     render(twoDigits(cs / 360000) + twoDigits(cs / 6000 % 60) +
                QStringLiteral("%1").arg(cs % 6000, 4, 10, QLatin1Char('0')),
            Ore0);

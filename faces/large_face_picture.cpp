@@ -45,9 +45,17 @@ Colon colonAt(double x) {
 }
 const std::array<Colon, 2> kColons = {colonAt(3240), colonAt(5400)};
 
-// The three marks are circles as wide as their box, centred in it.
+// A mark of the size and height of `like`, centred in the gap between two digit cells' widest pictures.
+QRect markBetween(int before, int after, const QRect& like) {
+    const int gapLeft = cellExtent(before).right() + 1, gapRight = kCells[after].left();
+    return QRect(gapLeft + (gapRight - gapLeft - like.width()) / 2, like.top(), like.width(), like.height());
+}
+
+// The three marks are circles as wide as their box, centred in it. The thousands mark's box is taller than the
+// millions mark's and starts where the fifth digit's picture ends: it would sit 2 px lower than the other and touch
+// that digit. It has the millions mark's size and height instead, midway between the fifth and sixth digits.
 const QRect kMilioni = LcdPainter::markCircle(onPicture(3180, 1320, 135, 135));
-const QRect kMille = LcdPainter::markCircle(onPicture(6430, 1320, 135, 195));
+const QRect kMille = markBetween(Secondi0, Secondi1, kMilioni);
 const QRect kShape2 = LcdPainter::markCircle(onPicture(7440, 2040, 135, 135));
 
 const QRect kGiornoSett = onPicture(7560, 1440, 975, 255);

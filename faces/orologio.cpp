@@ -85,6 +85,9 @@ Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceCommands& comma
     pal.setColor(QPalette::Window, kPink);
     pal.setColor(QPalette::WindowText, kWhite);
     data_lbl->setPalette(pal);
+    // The dial draws the label itself, over the date disc and under the hands, which pass over it near 12 o'clock;
+    // shown as a child widget it would cover them.
+    data_lbl->setVisible(false);
 
     new DragHandle(this, buildCommandMenu(this, commands, kMenu));
 
@@ -124,12 +127,14 @@ void Orologio::handsTick() {
 
 void Orologio::handsTick(const QDateTime& now) {
     hands_ = analogHandsAt(now.time());
-    data_lbl->setText(now.toString(QStringLiteral("dd")));
+    const QString day = now.toString(QStringLiteral("dd"));
+    const bool newDay = day != data_lbl->text();
+    data_lbl->setText(day);
     shownSecond_ = now.toSecsSinceEpoch();
     // Hidden, the window keeps its time (the chimes and the alarm read it) but draws nothing; showing it brings the
     // hands up to date at once.
-    if (isVisible())
-        repaint(advanceDial()); // now, not at the next pass of the event loop: the hand moves with the real second
+    if (isVisible()) // now, not at the next pass of the event loop: the hand moves with the real second
+        repaint(advanceDial() | (newDay ? QRegion(data_lbl->geometry()) : QRegion()));
 }
 
 void Orologio::showEvent(QShowEvent* event) {
@@ -162,7 +167,13 @@ void Orologio::paintEvent(QPaintEvent* event) {
     for (const QRect& r : event->region())
         p.drawPixmap(r, dialPicture_,
                      QRectF(r.topLeft() * dialPicture_.devicePixelRatio(), r.size() * dialPicture_.devicePixelRatio()));
-    painter_.paint(p, dial_);
+    const auto drawDate = [this](QPainter& q) {
+        data_lbl->render(&q, data_lbl->pos(), QRegion(), QWidget::DrawWindowBackground);
+    };
+    if (dial_.hands)
+        painter_.paint(p, dial_, drawDate);
+    else
+        drawDate(p); // before the first tick: the dial and the label's "00"
     if (shownSecond_ && tracing())
         traceEvent("shown", QString::number(shownSecond_) + QLatin1String(" Analogico ") + data_lbl->text());
 }

@@ -34,6 +34,8 @@ void Stopwatch::stop() {
 }
 
 void Stopwatch::lap() {
+    if (!lap_)
+        heldCs_ = elapsedCs();
     lap_ = !lap_;
 }
 

@@ -16,13 +16,15 @@ public:
 
     void start(); // does nothing while running
     void stop();  // does nothing while stopped; the count keeps its value
-    void lap();   // toggles the lap hold, running or not
+    void lap();   // toggles the lap hold, running or not; the hold keeps the count of its moment
     void reset(); // back to zero, only while stopped; the lap hold stays as it is
 
     bool CronoAttivo() const { return running_; }
     bool CronoLap() const { return lap_; }
     // Hundredths of a second counted so far.
     std::int64_t elapsedCs() const;
+    // What the display shows: the count held by the lap hold while it is on, the count so far otherwise.
+    std::int64_t shownCs() const { return lap_ ? heldCs_ : elapsedCs(); }
     std::int64_t elapsedNs() const;
     // Where, modulo periodNs of the monotonic clock, the running count passes a multiple of periodNs: a timer with
     // this phase wakes as the hundredths (or the seconds) turn over.
@@ -32,6 +34,7 @@ private:
     const Clock& clock_;
     bool running_ = false;
     bool lap_ = false;
+    std::int64_t heldCs_ = 0;  // the count when the lap hold began
     std::int64_t banked_ = 0;  // nanoseconds of the runs before the current one
     std::int64_t started_ = 0; // the monotonic time the current run began
 };

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
 #include <mutex>
 #include <pwd.h>
@@ -46,31 +47,66 @@ namespace {
 
 constexpr auto kDisplayPatience = std::chrono::seconds(5);
 
+// The probe's connection, kept until the toolkit has made its own. An X server that resets when its last client
+// leaves (Xvfb, a display manager's greeter server) would otherwise reset between the probe's goodbye and the
+// toolkit's hello, and the toolkit's connection would fail and abort the program.
+xcb_connection_t* probeConnection = nullptr;
+
+void releaseProbeConnection() {
+    if (probeConnection)
+        xcb_disconnect(probeConnection);
+    probeConnection = nullptr;
+}
+
 // Connects to the display on a thread of its own: a display whose server is stopped accepts the connection and
 // then never answers, and xcb_connect has no time limit. A thread still waiting when the program gives up ends
-// with the program.
+// with the program. A connection made in time is handed over and kept open (see above); one made too late is closed
+// by its thread.
 bool displayAnswers(const QByteArray& display, bool& timedOut) {
     struct Attempt {
         std::mutex mutex;
         std::condition_variable done;
         bool finished = false;
-        bool ok = false;
+        bool abandoned = false;
+        xcb_connection_t* connection = nullptr;
     };
     auto attempt = std::make_shared<Attempt>();
     std::thread([attempt, display] {
         xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
-        const bool ok = xcb_connection_has_error(connection) == 0;
-        xcb_disconnect(connection);
+        if (xcb_connection_has_error(connection) != 0) {
+            xcb_disconnect(connection);
+            connection = nullptr;
+        } else {
+            // Not to be inherited by the programs we start.
+            const int fd = xcb_get_file_descriptor(connection);
+            ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOEXEC);
+        }
         {
             const std::lock_guard guard(attempt->mutex);
             attempt->finished = true;
-            attempt->ok = ok;
+            if (!attempt->abandoned) {
+                attempt->connection = connection;
+                connection = nullptr;
+            }
         }
+        if (connection)
+            xcb_disconnect(connection);
         attempt->done.notify_one();
     }).detach();
     std::unique_lock guard(attempt->mutex);
     timedOut = !attempt->done.wait_for(guard, kDisplayPatience, [&] { return attempt->finished; });
-    return !timedOut && attempt->ok;
+    if (timedOut) {
+        attempt->abandoned = true;
+        return false;
+    }
+    if (!attempt->connection)
+        return false;
+    releaseProbeConnection();
+    probeConnection = attempt->connection;
+    // Called once the application object exists, whose platform plugin connected to the display first (or at
+    // once, if it already exists).
+    qAddPreRoutine(releaseProbeConnection);
+    return true;
 }
 
 bool willUseX11() {

@@ -173,6 +173,54 @@ IniDocument IniDocument::parse(QByteArray bytes) {
     return doc;
 }
 
+// The folded section a header line (trimmed, beginning with '[') opens, or nothing when it cannot be read. Our own
+// writer escapes ']' in names, so the first one closes the name; a comment may follow it.
+std::optional<QString> IniDocument::headerSection(QStringView trimmed) {
+    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    const QStringView rest = close > 0 ? trimmed.mid(close + 1).trimmed() : QStringView();
+    if (close <= 0 || !(rest.isEmpty() || rest.front() == QLatin1Char(';') || rest.front() == QLatin1Char('#')))
+        return std::nullopt;
+    return fold(unescape(trimmed.mid(1, close - 1).trimmed(), true));
+}
+
+bool IniDocument::mayHideKey(QStringView section, QStringView key) const {
+    if (unreadableLines_ == 0 || key.isEmpty())
+        return false;
+    const QString wantedSection = fold(section);
+    const QString wantedKey = fold(key);
+    const char* p = text_.constData();
+    const qsizetype n = text_.size();
+    std::optional<QString> current = QString(); // the lines before the first header belong to the unnamed section
+    for (qsizetype start = text_.startsWith("\xEF\xBB\xBF") ? 3 : 0; start < n;) {
+        const void* nl = std::memchr(p + start, '\n', std::size_t(n - start));
+        const qsizetype end = nl ? static_cast<const char*>(nl) - p : n;
+        qsizetype s = start;
+        while (s < end && isBlankByte(p[s]))
+            ++s;
+        start = end + 1;
+        if (s == end || p[s] == ';' || p[s] == '#')
+            continue;
+        const QString line = decode(p + s, end - s);
+        const QStringView trimmed = QStringView(line).trimmed();
+        if (trimmed.isEmpty())
+            continue;
+        if (trimmed.front() == QLatin1Char('[')) {
+            current = headerSection(trimmed);
+            continue;
+        }
+        const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
+        const QStringView name = eq > 0 ? trimmed.left(eq).trimmed() : QStringView();
+        if (!name.isEmpty()) {
+            if (!current && fold(unescape(name, true)) == wantedKey)
+                return true; // a key of a section nobody can read
+            continue;
+        }
+        if ((!current || *current == wantedSection) && fold(trimmed).startsWith(wantedKey))
+            return true; // the key's line lost its '='
+    }
+    return false;
+}
+
 // One line: text_[start, end), the next line starting at `next`.
 void IniDocument::parseLine(qsizetype start, qsizetype end, qsizetype next) {
     const char* p = text_.constData();
@@ -199,14 +247,11 @@ void IniDocument::parseLine(qsizetype start, qsizetype end, qsizetype next) {
     if (trimmed.isEmpty())
         return;
     if (trimmed.front() == QLatin1Char('[')) {
-        // Our own writer escapes ']' in names, so the first one closes the name; a comment may follow it.
-        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-        const QStringView rest = close > 0 ? trimmed.mid(close + 1).trimmed() : QStringView();
+        const std::optional<QString> section = headerSection(trimmed);
         Block header;
-        header.readable =
-            close > 0 && (rest.isEmpty() || rest.front() == QLatin1Char(';') || rest.front() == QLatin1Char('#'));
+        header.readable = section.has_value();
         if (header.readable) {
-            header.section = fold(unescape(trimmed.mid(1, close - 1).trimmed(), true));
+            header.section = *section;
             latest_.insert(header.section, blocks_.size());
         } else {
             ++unreadableLines_;

@@ -38,6 +38,10 @@ public:
 
     // Whether some line of the file was not understood (see above).
     bool hasUnreadableLines() const { return unreadableLines_ > 0; }
+    // Whether a line that was not understood may hold this key: a `name = value` under a header that cannot be read
+    // names it, or a line of its section (or under such a header) without a usable '=' begins with its name. A key
+    // the reader does not see and no such line holds is truly absent. Scans the file: meant for rare checks.
+    bool mayHideKey(QStringView section, QStringView key) const;
     // Every readable value, by the folded names.
     QHash<Name, QString> values() const;
     static Name name(QStringView section, QStringView key);
@@ -54,6 +58,7 @@ private:
         qsizetype lineBreak = 0; // that line ends in "\r\n" (2), "\n" (1), or at the end of the file without one (0)
     };
 
+    static std::optional<QString> headerSection(QStringView trimmed);
     void parseLine(qsizetype start, qsizetype end, qsizetype next);
     void shiftFrom(qsizetype at, qsizetype delta);
     void addEntry(const Name& name, Entry entry);

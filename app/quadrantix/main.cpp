@@ -112,7 +112,7 @@ void ClockProgram::openOptions() {
                                        .autostart = qx::AutostartEntry::forUser(),
                                        .pictures = &pictures_,
                                        .beep = [] { QApplication::beep(); },
-                                       .startSysInfo = {}});
+                                       .startSysInfo = [this] { about_.startSysInfo(options_); }});
         options_->show();
     }
     options_->raise();

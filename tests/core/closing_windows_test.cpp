@@ -133,26 +133,39 @@ TEST_F(AboutTest, SystemInfoStartsTheFirstProgramFoundOrSaysThereIsNone) {
         {"none on PATH: only the message", QString(), true, false, true},
         {"one that fails to start: the same message", QStringLiteral("/usr/bin/kinfocenter"), false, true, true},
     };
-    for (const auto& c : cases) {
-        found = c.found;
-        startSucceeds = c.startSucceeds;
-        started.clear();
-        AboutWindows about(services());
-        frmAbout* w = about.open();
-        w->findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->click();
-        EXPECT_EQ(searched, systemInfoPrograms()) << c.what;
-        EXPECT_EQ(started, c.startedIt ? QStringList{c.found} : QStringList{}) << c.what;
-        auto* box = w->findChild<QMessageBox*>(QStringLiteral("sysinfo"));
-        ASSERT_EQ(box != nullptr, c.explains) << c.what;
-        if (box) {
-            EXPECT_EQ(box->text(), message);
-            EXPECT_EQ(box->windowTitle(), QStringLiteral("Quadrantix"));
-            EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-            EXPECT_TRUE(box->isVisible());
-            box->button(QMessageBox::Ok)->click();
+    // Asked from the about window's own button, and from another window (the options dialog) that never shows it.
+    for (const bool fromAnotherWindow : {false, true}) {
+        for (const auto& c : cases) {
+            const std::string what = std::string(c.what) + (fromAnotherWindow ? ", from another window" : "");
+            found = c.found;
+            startSucceeds = c.startSucceeds;
+            started.clear();
+            AboutWindows about(services());
+            QWidget other;
+            QWidget* w = &other;
+            if (fromAnotherWindow) {
+                other.show();
+                about.startSysInfo(&other);
+                EXPECT_EQ(about.window(), nullptr) << what << ": the about window is not shown";
+            } else {
+                w = about.open();
+                w->findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->click();
+            }
+            EXPECT_EQ(searched, systemInfoPrograms()) << what;
+            EXPECT_EQ(started, c.startedIt ? QStringList{c.found} : QStringList{}) << what;
+            auto* box = w->findChild<QMessageBox*>(QStringLiteral("sysinfo"));
+            ASSERT_EQ(box != nullptr, c.explains) << what;
+            if (box) {
+                EXPECT_EQ(box->text(), message);
+                EXPECT_EQ(box->windowTitle(), QStringLiteral("Quadrantix"));
+                EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+                EXPECT_TRUE(box->isVisible());
+                box->button(QMessageBox::Ok)->click();
+            }
+            if (!fromAnotherWindow)
+                w->close();
+            settle();
         }
-        w->close();
-        settle();
     }
     EXPECT_EQ(systemInfoPrograms().first(), QStringLiteral("kinfocenter"));
 }

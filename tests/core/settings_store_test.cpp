@@ -1,5 +1,6 @@
 // The shared settings store: first run, case, freshness across processes, and damaged or unwritable files.
 #include "core/settings_store.h"
+#include "tests/support/row_name.h"
 #include "tests/support/temp_dir.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace qx;
 using qx::test::readFile;
@@ -127,20 +129,71 @@ TEST_F(SettingsStoreTest, FirstRunWritesItsValuesInOrderAsReadableIni) {
     EXPECT_EQ(readFile(path()), before);
 }
 
-TEST_F(SettingsStoreTest, LosingBigBenResetsEveryFirstRunValue) {
-    QDir().mkpath(file(QStringLiteral("Quadrantix")));
-    writeFile(path(), "[Opzioni]\nAllarme=1\nTimer vita=999\nTimer vita avvio=b007\nTimer vita contati=5\nAvvio=Mini\n"
-                      "[Allarme]\nOre=07\n");
+// A start that finds first-run keys missing gives those keys, and only those, their first-run values.
+struct MissingKeysRow {
+    const char* name;
+    QByteArray before;
+    std::vector<std::pair<SettingKey, const char*>> after; // what reads back afterwards
+    QByteArray kept;                                       // a line of the file that must still be there
+};
+
+class FirstRunRepairTest : public SettingsStoreTest, public ::testing::WithParamInterface<MissingKeysRow> {};
+
+TEST_P(FirstRunRepairTest, WritesOnlyWhatIsMissing) {
+    const MissingKeysRow& row = GetParam();
+    writeStore(row.before);
     SettingsStore store(path());
-    store.firstRunInit();
-    EXPECT_EQ(store.read(keys::Allarme), QStringLiteral("0"));
-    EXPECT_EQ(store.read(keys::TimerVita), QStringLiteral("0"));
-    EXPECT_EQ(store.read(keys::TimerVitaAvvio), QString()) << "the boot the old total counted is forgotten";
-    EXPECT_EQ(store.read(keys::TimerVitaContati), QString());
-    EXPECT_EQ(store.read(keys::AllarmeOre), QStringLiteral("0"));
-    EXPECT_EQ(store.read(keys::Avvio), QStringLiteral("Quadrantix"));
-    EXPECT_EQ(store.read(keys::BigBen), QStringLiteral("1"));
+    EXPECT_TRUE(store.firstRunInit());
+    for (const auto& [key, value] : row.after)
+        EXPECT_EQ(store.read(key), QString::fromUtf8(value)) << QStringView(key.key).toString().toStdString();
+    const QByteArray text = readFile(path());
+    EXPECT_TRUE(text.contains(row.kept)) << text.toStdString();
+
+    // The next start owes nothing and writes nothing.
+    const ino_t before = inode(path());
+    EXPECT_TRUE(SettingsStore(path()).firstRunInit());
+    EXPECT_EQ(inode(path()), before);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    SettingsStoreTest, FirstRunRepairTest,
+    ::testing::Values(
+        MissingKeysRow{"only Big Ben lost: the lifetime total and the alarm stay",
+                       "[Opzioni]\nAllarme=1\nTimer vita=999\nTimer vita avvio=b007\nTimer vita contati=5\n"
+                       "Avvio=Mini\n[Allarme]\nOre=07\n",
+                       {{keys::BigBen, "1"},
+                        {keys::Allarme, "1"},
+                        {keys::TimerVita, "999"},
+                        {keys::TimerVitaAvvio, "b007"},
+                        {keys::TimerVitaContati, "5"},
+                        {keys::Avvio, "Mini"},
+                        {keys::AllarmeOre, "07"},
+                        {keys::AllarmeMinuti, "0"},
+                        {keys::SegnaleOrario, "1"},
+                        {keys::EseguiAuto, "0"}},
+                       "Timer vita=999\n"},
+        MissingKeysRow{"a stray line does not silence the clock",
+                       "[Opzioni]\nnota senza uguale\nAvvio=Mini\n",
+                       {{keys::BigBen, "1"}, {keys::SegnaleOrario, "1"}, {keys::TimerVita, "0"}, {keys::Avvio, "Mini"}},
+                       "nota senza uguale\n"},
+        MissingKeysRow{"a key whose line lost its equals sign is never written over",
+                       "[Opzioni]\nTimer vita 987654\nBig Ben=1\n",
+                       {{keys::TimerVita, ""}, {keys::BigBen, "1"}, {keys::Avvio, "Quadrantix"}},
+                       "Timer vita 987654\n"},
+        MissingKeysRow{
+            "keys under a broken header are never written over, the others are restored",
+            "[Opzioni\nBig Ben=0\nTimer vita=987654\n",
+            {{keys::BigBen, ""}, {keys::TimerVita, ""}, {keys::Avvio, "Quadrantix"}, {keys::AllarmeOre, "0"}},
+            "[Opzioni\nBig Ben=0\nTimer vita=987654\n"},
+        MissingKeysRow{"an empty Big Ben counts as missing",
+                       "[Opzioni]\nBig Ben=\nTimer vita=5\nSegnale orario=0\n",
+                       {{keys::BigBen, "1"}, {keys::TimerVita, "5"}, {keys::SegnaleOrario, "0"}},
+                       "Timer vita=5\n"},
+        MissingKeysRow{"a total that is missing starts again, forgetting the boot it held",
+                       "[Opzioni]\nBig Ben=1\nTimer vita avvio=b007\nTimer vita contati=5\n",
+                       {{keys::TimerVita, "0"}, {keys::TimerVitaAvvio, ""}, {keys::TimerVitaContati, ""}},
+                       "Big Ben=1\n"}),
+    qx::test::RowName());
 
 TEST_F(SettingsStoreTest, KeysMatchWithoutCaseAndValuesKeepTheirs) {
     SettingsStore store(path());
@@ -277,8 +330,14 @@ TEST_F(SettingsStoreTest, HandWrittenHeadersAndCommentsNeverCostAKey) {
                                    "[Opzioni] ; le mie opzioni\n"
                                    "Big Ben = 1\n"
                                    "Timer vita=123456\n"
+                                   "  Allarme = 0\n"
+                                   "Segnale orario=1\n"
+                                   "Avvio=Mini\n"
+                                   "Esegui auto=0\n"
                                    "# il resto come prima\n"
                                    "[Allarme]\n"
+                                   "Ore=07\n"
+                                   "Minuti=30\n"
                                    "Messaggio=Sveglia\n"
                                    "[CR] ; conto\n"
                                    "Messaggio=Fine conto\n";
@@ -288,7 +347,7 @@ TEST_F(SettingsStoreTest, HandWrittenHeadersAndCommentsNeverCostAKey) {
         writeStore(bytes);
         SettingsStore store(path());
         EXPECT_TRUE(store.firstRunInit());
-        EXPECT_EQ(readFile(path()), bytes) << "a first run found Big Ben and wrote nothing";
+        EXPECT_EQ(readFile(path()), bytes) << "a first run found every key and wrote nothing";
         EXPECT_EQ(store.read(keys::TimerVita), QStringLiteral("123456"));
         EXPECT_EQ(store.read(keys::AllarmeMessaggio), QStringLiteral("Sveglia"));
         EXPECT_EQ(store.read(keys::ContoMessaggio), QStringLiteral("Fine conto"));
@@ -302,10 +361,11 @@ TEST_F(SettingsStoreTest, ALineTheReaderCannotUnderstandNeverResetsAKey) {
     SettingsStore store(path());
     EXPECT_EQ(store.read(keys::BigBen), QString());
     EXPECT_TRUE(store.firstRunInit());
-    EXPECT_EQ(readFile(path()), broken);
-    EXPECT_EQ(store.read(keys::TimerVita), QString()) << "keys under a broken header belong to no section";
-    EXPECT_TRUE(store.write(keys::Avvio, QStringLiteral("Mini")));
     EXPECT_TRUE(readFile(path()).startsWith(broken)) << "a write keeps the lines it cannot read";
+    EXPECT_EQ(store.read(keys::TimerVita), QString()) << "keys under a broken header belong to no section";
+    EXPECT_FALSE(readFile(path()).contains("Timer vita=0")) << "and are never written over";
+    EXPECT_TRUE(store.write(keys::Avvio, QStringLiteral("Mini")));
+    EXPECT_TRUE(readFile(path()).startsWith(broken));
 }
 
 TEST_F(SettingsStoreTest, LargeFilesCostTimeAndMemoryInProportionToTheirBytes) {

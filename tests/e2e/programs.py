@@ -42,9 +42,12 @@ FIRST_RUN = {("Opzioni", "Allarme"): "0", ("Allarme", "Ore"): "0", ("Allarme", "
 
 
 def clock_after_start(values):
-    """The clock's first run rewrites the nine first-run values when "Big Ben" reads empty."""
-    if values.get(("Opzioni", "Big Ben"), "") == "":
-        values = {**values, **FIRST_RUN}
+    """The clock's first run gives each first-run key that is missing its value: absent, or empty where the first-run
+    value is not (these files have no line the reader cannot understand); every other key keeps its value."""
+    values = dict(values)
+    for key, first in FIRST_RUN.items():
+        if key not in values or (values[key] == "" and first != ""):
+            values[key] = first
     return values
 
 

@@ -50,6 +50,31 @@ class TimeEventsTest(unittest.TestCase):
             self.assertLess(segments[-1].end, end - 1.0, f"still playing after OK: {segments}")
             self.assertTrue(app.alive())
 
+    def test_noon_alarm_opens_only_after_big_ben_has_ended(self):
+        with Session(pulse=True) as s:
+            recording = s.pulse.record()
+            app = s.start("quadrantix", config=alarm_config("12", "00", "1"), faketime="2026-12-09 11:59:57")
+            app.window(name="^Quadrantix - Allarme!$", timeout=90)
+            opened = time.monotonic() - recording.start_monotonic
+            alarm = app.wait_trace("alarm")
+            # The trace's clock is the faked wall clock: the time of day the window opened at.
+            opened_at = alarm.ns // 1_000_000_000 % 86400 - 12 * 3600
+            time.sleep(3.0)  # some of the melody
+            segments = recording.segments(threshold=300)
+
+            # Big Ben, then silence, then the melody: the longest quiet stretch before the window was seen is the one
+            # between them. (The window shows a little after its melody has begun.) Big Ben's own pauses are shorter.
+            gaps = [(b.start - a.end, a.end, b.start) for a, b in zip(segments, segments[1:]) if b.start <= opened + 0.5]
+            self.assertTrue(gaps, f"Big Ben, then the melody: {segments} (window seen at {opened:.2f} s)")
+            quiet, big_ben_end, melody_start = max(gaps)
+            report = f"{segments} (window seen at {opened:.2f} s)"
+            self.assertGreater(big_ben_end - segments[0].start, 45, f"Big Ben heard to its end before the alarm: {report}")
+            self.assertGreater(quiet, 1.0, f"silence between Big Ben and the melody: {report}")
+            self.assertLess(opened - melody_start, 5, f"the melody comes with the window: {report}")
+            self.assertGreaterEqual(opened_at, 50, f"the alarm of 12:00 opened at 12:00:{opened_at:02d}")
+            self.assertLess(opened_at, 60, "still in its minute")
+            self.assertTrue(app.alive())
+
     def test_three_separate_strokes_at_three(self):
         with Session(pulse=True) as s:
             recording = s.pulse.record()

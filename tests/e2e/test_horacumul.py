@@ -147,6 +147,21 @@ class HoracumulTest(HoracumulCase):
             high = uptime()
             self.assertAddedUptime(s.dir / "horacumul-1.ini", 10, 0, low, high, "the X connection lost")
 
+    def test_an_x_server_that_resets_when_its_last_client_leaves_never_fails_a_start(self):
+        # Each start is alone on the server, so the display check's connection is its only client: were it closed
+        # before the toolkit connected, the server would be resetting just then.
+        with Session(x_reset=True) as s:
+            for start in range(1, 16):
+                with self.subTest(start=start):
+                    app = s.start("horacumul", config=store(0))
+                    self.assertEqual(app.wait_trace("started").args, ("xcb",))
+                    self.assertEqual(app.terminate(), 0)
+            for start in range(1, 4):
+                with self.subTest(program="quadrantix", start=start):
+                    app = s.start("quadrantix", config={"Opzioni": {"Avvio": "Mini", "Big Ben": "1"}})
+                    app.window()
+                    self.assertEqual(app.terminate(), 0)
+
     def test_without_a_display_it_runs_on_and_ends_with_a_signal(self):
         with Session() as s:
             env = {k: v for k, v in s.env.items() if k != "DISPLAY"}

@@ -1,5 +1,6 @@
 """The options dialog end to end: opened from the faces' menu and toolbar, one at most, Escape and OK."""
 
+import os
 import sys
 import unittest
 from pathlib import Path
@@ -78,6 +79,56 @@ class OptionsDialogTest(unittest.TestCase):
             g = s.geometry(app.window(name="^Quadrantix$"))
             s.click(g.x + 9 * 55 + 27, g.y + 28)
             app.window(name="^Opzioni$")
+
+
+class SystemInformationTest(unittest.TestCase):
+    """The timer page's "Informazioni sul computer in uso" starts the system information, as the about window does."""
+
+    def press_the_button(self, s, app):
+        app.wait_trace("mapped", lambda line: line.args == ("Digitale",))
+        g = s.geometry(app.window(name="^Quadrantix$"))
+        s.click(g.x + 9 * 55 + 27, g.y + 28)  # toolbar button 10, "Opzioni"
+        dialog = app.window(name="^Opzioni$")
+        s.xdotool("windowactivate", "--sync", dialog)
+        s.key("Tab", "Tab", "Right", "Right")  # from "&OK" over "&Annulla" to the tabs, then to "Timer"
+        d = s.geometry(dialog)
+        s.screenshot(s.dir / "timer-page.png")
+        s.click(d.x + 6 + 2 + 58 + 105, d.y + 6 + 22 + 206 + 13)  # "Informazioni sul computer in uso"
+        return dialog
+
+    def test_a_program_on_the_path_is_started(self):
+        with Session(wm=True) as s:
+            tools = s.dir / "tools"
+            tools.mkdir()
+            marker = s.dir / "hardinfo-ran"
+            program = tools / "hardinfo"
+            program.write_text(f"#!/bin/sh\ntouch '{marker}'\n")
+            program.chmod(0o755)
+            app = s.start("quadrantix", config=LARGE, env={"PATH": f"{tools}:{os.environ['PATH']}"})
+            self.press_the_button(s, app)
+            line = app.wait_trace("sysinfo", timeout=10)
+            self.assertEqual(line.args, (str(program),))
+            wait_until(marker.exists, 10, message="the system-information program did not run")
+            self.assertEqual(app.windows("^Informazioni su Quadrantix$"), [], "the about window is not shown")
+            self.assertTrue(app.alive())
+
+    def test_none_on_the_path_says_so(self):
+        with Session(wm=True) as s:
+            empty = s.dir / "empty"
+            empty.mkdir()
+            app = s.start("quadrantix", config=LARGE, env={"PATH": str(empty)})
+            dialog = self.press_the_button(s, app)
+            self.assertEqual(app.wait_trace("sysinfo", timeout=10).args, ("-",))
+            face = app.window(name="^Quadrantix$")
+
+            def box():
+                return [w for w in app.windows("^Quadrantix$") if w != face]
+
+            wait_until(box, 10, message="no message box over the dialog")
+            s.screenshot(s.dir / "message.png")
+            self.assertEqual(app.windows("^Informazioni su Quadrantix$"), [], "the about window is not shown")
+            self.assertEqual(app.windows("^Opzioni$"), [dialog])
+            self.assertTrue(app.alive())
 
 
 if __name__ == "__main__":

@@ -23,11 +23,40 @@ namespace {
 
 const QString kFolder = QStringLiteral("/q");
 
-// Plays nothing, but a synchronous play takes the sound's length on the fake clock.
+// Big Ben as our recording has it: longer than the 25 seconds the chime flag is kept at least.
+constexpr std::int64_t kBigBenMs = 54'950;
+
+// A sound object that plays for its length on the fake clock's monotonic time, then ends by itself. Length 0: as
+// long as the fake object says (it plays until stopped).
+class TimedObject final : public SoundObject {
+public:
+    TimedObject(std::unique_ptr<SoundObject> fake, const test::FakeClock& clock, std::int64_t lengthMs)
+        : fake_(std::move(fake)), clock_(clock), lengthNs_(lengthMs * 1'000'000) {}
+    void play() override {
+        fake_->play();
+        endsAtNs_ = clock_.uptimeNs() + lengthNs_;
+    }
+    void stop() override {
+        fake_->stop();
+        endsAtNs_ = clock_.uptimeNs();
+    }
+    bool isPlaying() const override { return fake_->isPlaying() && (lengthNs_ == 0 || clock_.uptimeNs() < endsAtNs_); }
+
+private:
+    std::unique_ptr<SoundObject> fake_;
+    const test::FakeClock& clock_;
+    std::int64_t lengthNs_;
+    std::int64_t endsAtNs_ = 0;
+};
+
+// Plays nothing, but a synchronous play takes the sound's length on the fake clock, and so does Big Ben.
 class TimedSound final : public SoundService {
 public:
     explicit TimedSound(test::FakeClock& clock) : clock_(clock) {}
-    std::unique_ptr<SoundObject> bind(const QString& path) override { return fake.bind(path); }
+    std::unique_ptr<SoundObject> bind(const QString& path) override {
+        return std::make_unique<TimedObject>(fake.bind(path), clock_,
+                                             path.endsWith(QLatin1String("BigBen.wav")) ? kBigBenMs : 0);
+    }
     void playSync(const QString& path) override {
         fake.playSync(path);
         events.push_back(QStringLiteral("%1 %2").arg(clock_.now().toString(QStringLiteral("hh.mm.ss.zzz")),
@@ -151,7 +180,7 @@ TEST(Chimes, SequencesOfTheHourAndHalfHour) {
     }
 }
 
-TEST(Chimes, StrokesFollowOneAnotherAndBigBenHoldsTheAlarmUntilSecond26) {
+TEST(Chimes, StrokesFollowOneAnotherAndBigBenHoldsTheAlarmUntilItHasEnded) {
     RunningClock rc;
     rc.run(at(14, 59, 59), 20);
     EXPECT_EQ(rc.sound.events, (QStringList{"15.00.00.000 Ora.wav", "15.00.02.000 Ora.wav", "15.00.04.000 Ora.wav"}))
@@ -160,10 +189,21 @@ TEST(Chimes, StrokesFollowOneAnotherAndBigBenHoldsTheAlarmUntilSecond26) {
     RunningClock noon;
     noon.run(at(11, 59, 59), 2);
     EXPECT_TRUE(noon.events->chimes().bigben_in_corso);
-    noon.run(noon.clock.now(), 25);
-    EXPECT_TRUE(noon.events->chimes().bigben_in_corso) << "until 12:00:25";
+    noon.run(noon.clock.now(), 27);
+    EXPECT_TRUE(noon.events->chimes().bigben_in_corso) << "12:00:28, Big Ben still sounding";
+    noon.run(noon.clock.now(), 26);
+    EXPECT_TRUE(noon.events->chimes().bigben_in_corso) << "12:00:54, its last stroke dying away";
     noon.run(noon.clock.now(), 2);
-    EXPECT_FALSE(noon.events->chimes().bigben_in_corso) << "cleared at 12:00:26";
+    EXPECT_FALSE(noon.events->chimes().bigben_in_corso) << "12:00:56, after its end";
+
+    // Where nothing can play (no sound device), the flag ends after second 25 as before.
+    RunningClock silent;
+    silent.run(at(11, 59, 59), 2);
+    silent.sound.fake.setPlayingAnswer(kFolder + QStringLiteral("/BigBen.wav"), false);
+    silent.run(silent.clock.now(), 25);
+    EXPECT_TRUE(silent.events->chimes().bigben_in_corso) << "until 12:00:25";
+    silent.run(silent.clock.now(), 2);
+    EXPECT_FALSE(silent.events->chimes().bigben_in_corso) << "cleared at 12:00:26";
 }
 
 TEST(Alarm, OpensOnceAtTheMatchingMinuteAfterAnyChime) {
@@ -175,7 +215,7 @@ TEST(Alarm, OpensOnceAtTheMatchingMinuteAfterAnyChime) {
     } cases[] = {
         {"07:45 opens in its first seconds", at(7, 44, 50), "07", "45", "1", {"07.45.02 alarm"}},
         {"07:45 without chimes the same", at(7, 44, 50), "07", "45", "0", {"07.45.02 alarm"}},
-        {"12:00 waits for Big Ben", at(11, 59, 50), "12", "00", "1", {"12.00.26 alarm"}},
+        {"12:00 waits until Big Ben has ended", at(11, 59, 50), "12", "00", "1", {"12.00.56 alarm"}},
         {"15:00 waits for the third stroke", at(14, 59, 50), "15", "00", "1", {"15.00.06 alarm"}},
         {"15:00 without chimes opens at once", at(14, 59, 50), "15", "00", "0", {"15.00.02 alarm"}},
         {"hour 7 never matches 07", at(7, 44, 50), "7", "45", "1", {}},
@@ -275,8 +315,29 @@ TEST(GreetingWindow, MailButtonWritesToTheMakerAndXStopsTheMelody) {
         if (t->objectName() == QLatin1String("speciale") && t->isVisible())
             w = t;
     ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->windowTitle().startsWith(QString(26, QLatin1Char(' '))));
-    EXPECT_FALSE(w->windowTitle().at(26).isSpace());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Buon terzo millennio da Quadrantix!"))
+        << "no leading spaces for the window manager to cut the greeting short with";
+
+    // "Invia una mail all'indirizzo", the address, "indicando il codice:": one line in one size, on one baseline,
+    // each part inside its box and clear of the next.
+    const QLabel* parts[] = {w->findChild<QLabel*>(QStringLiteral("Label3")),
+                             w->findChild<QLabel*>(QStringLiteral("Label7")),
+                             w->findChild<QLabel*>(QStringLiteral("Label6"))};
+    for (const QLabel* part : parts)
+        ASSERT_NE(part, nullptr);
+    const auto baseline = [](const QLabel* l) { return l->y() + l->contentsRect().top() + l->fontMetrics().ascent(); };
+    for (const QLabel* part : parts) {
+        const std::string name = part->objectName().toStdString();
+        EXPECT_EQ(part->font().pixelSize(), parts[0]->font().pixelSize()) << name << ": one size";
+        EXPECT_EQ(part->fontInfo().family(), parts[0]->fontInfo().family()) << name;
+        EXPECT_EQ(baseline(part), baseline(parts[0])) << name << ": one baseline";
+        EXPECT_GE(part->width(), part->fontMetrics().horizontalAdvance(part->text())) << name << ": fits its box";
+        EXPECT_EQ(part->alignment() & Qt::AlignVertical_Mask, Qt::AlignTop) << name;
+    }
+    EXPECT_TRUE(parts[1]->font().bold()) << "the address stands out";
+    EXPECT_LT(parts[0]->geometry().right(), parts[1]->x());
+    EXPECT_LT(parts[1]->geometry().right(), parts[2]->x());
+    EXPECT_LE(parts[2]->geometry().right(), w->width() - 1);
     w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].scheme(), QStringLiteral("mailto"));

@@ -88,6 +88,31 @@ static QList<QColor> along(const QImage& img, double angleDeg, double fraction) 
     return around;
 }
 
+// The date label lies under the hands: near 12 o'clock they pass over it instead of vanishing behind it.
+TEST_F(OrologioTest, HandsPassOverTheDateLabel) {
+    Orologio* w = make();
+    w->show();
+    const QColor white(255, 255, 255), pink(252, 62, 157);
+    const QRect label = w->findChild<QLabel*>(QStringLiteral("data_lbl"))->geometry();
+    clock.setLocal(2026, 12, 11, 12, 0, 30); // hour and minute hands at 12, the second hand at 6
+    w->handsTick();
+    const QImage noon = shot(w);
+    for (int y = label.top() + 1; y < label.bottom(); ++y)
+        EXPECT_EQ(noon.pixelColor(109, y), white) << "the hands over the label at row " << y;
+    EXPECT_EQ(noon.pixelColor(label.left() + 1, label.top() + 1), pink) << "the label beside them";
+
+    clock.setLocal(2026, 12, 11, 3, 15, 30); // no hand near the label
+    w->handsTick();
+    clock.setLocal(2026, 12, 11, 3, 15, 31); // nor the erasing of the hands of noon, which this tick leaves behind
+    w->handsTick();
+    const QImage quarter = shot(w);
+    int pinkInBand = 0;
+    for (int y = label.top() + 1; y < label.bottom(); ++y)
+        pinkInBand += quarter.pixelColor(109, y) == pink;
+    EXPECT_GT(pinkInBand, 0) << "the label shows again where the hands were";
+    delete w;
+}
+
 TEST_F(OrologioTest, HandsAreDrawnWhereTheTimePutsThem) {
     Orologio* w = make();
     w->show();

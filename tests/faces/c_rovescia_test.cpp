@@ -13,6 +13,8 @@
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <optional>
 
 using namespace qx;
@@ -137,6 +139,46 @@ TEST_F(CRovesciaTest, OpensWithItsOwnDefaultsWhateverIsStored) {
     EXPECT_TRUE(child<QLineEdit>("Text2")->text().isEmpty());
     EXPECT_TRUE(child<QLineEdit>("Text2")->isEnabled());
     EXPECT_TRUE(child<QLabel>("Label3")->isEnabled());
+}
+
+// What our fonts make of the layout: no caption runs into the control beside it or to the dialog's edge.
+TEST_F(CRovesciaTest, NoCaptionRunsIntoAnotherControlOrTheDialogsEdge) {
+    open();
+    constexpr int kGap = 4; // the least room between two controls of a row, and before the dialog's right edge
+    const char* const names[] = {"Label1",  "Text1",  "Label2", "Option1", "Option2",
+                                 "Option3", "Label3", "Text2",  "Command1"};
+    std::vector<QWidget*> controls;
+    for (const char* name : names) {
+        controls.push_back(child<QWidget>(name));
+        ASSERT_NE(controls.back(), nullptr) << name;
+    }
+    const auto where = [](const QWidget* w) {
+        const QRect g = w->geometry();
+        return QStringLiteral("%1 at %2,%3 %4x%5 (wants %6)")
+            .arg(w->objectName())
+            .arg(g.x())
+            .arg(g.y())
+            .arg(g.width())
+            .arg(g.height())
+            .arg(w->sizeHint().width())
+            .toStdString();
+    };
+    for (const QWidget* a : controls) {
+        if (!qobject_cast<const QLineEdit*>(a)) {
+            EXPECT_GE(a->width(), a->sizeHint().width()) << where(a) << ": its caption fits";
+        }
+        EXPECT_LE(a->geometry().right(), dialog->width() - 1 - kGap) << where(a) << ": clear of the edge";
+        for (const QWidget* b : controls) {
+            if (a == b)
+                continue;
+            const QRect ga = a->geometry(), gb = b->geometry();
+            EXPECT_FALSE(ga.intersects(gb)) << where(a) << " overlaps " << where(b);
+            const bool sameRow = ga.top() <= gb.bottom() && gb.top() <= ga.bottom();
+            if (sameRow && ga.left() < gb.left()) {
+                EXPECT_GE(gb.left() - ga.right() - 1, kGap) << where(a) << " runs up to " << where(b);
+            }
+        }
+    }
 }
 
 TEST_F(CRovesciaTest, TheMessageFieldIsForTheMessageActionAndKeepsItsText) {

@@ -222,6 +222,15 @@ TEST_F(LargeFaceTest, ColonsHiddenByTheMillenniumReturnAtTheNextColonTick) {
     f.wake();
     EXPECT_EQ(f.view().CursoriUniti, stopped) << "the stopwatch mode stops the blinking where the bars are";
     EXPECT_TRUE(f.view().colonsVisible);
+
+    // Without a colon timer to bring them back, the stopwatch shows them as soon as it is chosen.
+    f.selectMode(LargeMode::Millennio);
+    f.selectMode(LargeMode::Crono);
+    EXPECT_TRUE(f.view().colonsVisible) << "straight from the millennium to the stopwatch";
+    clock.advanceMs(1000);
+    f.wake();
+    EXPECT_TRUE(f.view().colonsVisible);
+    EXPECT_EQ(f.view().CursoriUniti, stopped) << "and they stand still";
 }
 
 TEST_F(LargeFaceTest, InTheRunTimeModeColonsTurnWithTheSecondsOfTheUptime) {
@@ -437,6 +446,31 @@ TEST_F(LargeFaceTest, SwitchingModesForMinutesLosesNothingAndLapStaysShown) {
     clock.advanceMs(3 * 60'000 + 10);
     f.selectMode(LargeMode::Crono);
     EXPECT_EQ(shown(f.view()), QStringLiteral("00094124"));
+}
+
+TEST_F(LargeFaceTest, AHeldLapComesBackAsItWasShownAfterAModeSwitch) {
+    clock.setLocal(2026, 12, 9, 10, 11, 12);
+    LargeFace& f = openRunningStopwatch();
+    clock.advanceMs(12'340);
+    f.refresh();
+    f.toggleLap();
+    const LargeFaceView held = f.view();
+    ASSERT_EQ(shown(held), QStringLiteral("00001234"));
+    for (const LargeMode away : {LargeMode::OraCorr, LargeMode::TimerWin, LargeMode::Rovescia, LargeMode::Millennio}) {
+        f.selectMode(away);
+        clock.advanceMs(2'000);
+        f.wake();
+        f.selectMode(LargeMode::Crono);
+        EXPECT_EQ(shown(f.view()), QStringLiteral("00001234")) << "the held reading, back from mode " << int(away);
+        EXPECT_FALSE(f.view().giorno_sett.visible || f.view().datalbl.visible || f.view().annolbl.visible)
+            << "no date label over the small cells, back from mode " << int(away);
+        EXPECT_TRUE(f.view().Label2);
+        EXPECT_TRUE(f.view().lbl_Crono);
+        EXPECT_TRUE(f.view().colonsVisible) << "the stopwatch's colons, back from mode " << int(away);
+        EXPECT_EQ(f.view().cells, held.cells);
+    }
+    f.toggleLap();
+    EXPECT_EQ(shown(f.view()), QStringLiteral("00002034")) << "released: the count that went on underneath";
 }
 
 TEST_F(LargeFaceTest, ButtonsActOnlyInTheModesThatEnableThem) {

@@ -617,6 +617,35 @@ TEST_F(DigitaleTest, WhileTheEndBoxIsOpenTheAnalogWindowsTimerGoesOn) {
     end->close();
 }
 
+// The millennium count's two group marks: one size, one height at the top of the row, the thousands mark midway
+// between the fifth and the sixth digit.
+TEST_F(DigitaleTest, MillenniumMarksSitAtOneHeightClearOfTheDigits) {
+    clock.setLocal(2000, 6, 1, 0, 0, 0); // 18489600 seconds left: all eight cells lit, no 7 in the fifth
+    Digitale* w = open();
+    modeItem(w, "qmil")->trigger();
+    const QImage shot = picture(w)->grab().toImage();
+    // The black ink in the rows of the marks, between two columns (the colons are hidden in this mode).
+    const auto inkBetween = [&](int left, int right) {
+        QRect box;
+        for (int y = kLargeCells[0].y() - 4; y < kLargeCells[0].y() + 20; ++y)
+            for (int x = left; x < right; ++x)
+                if (qGray(shot.pixel(x, y)) < 96)
+                    box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    constexpr int kWidest = 53; // the widest digit picture, the 7
+    const QRect milioni = inkBetween(kLargeCells[1].x() + kWidest, kLargeCells[2].x());
+    const QRect mille = inkBetween(kLargeCells[4].x() + kWidest - 1, kLargeCells[5].x());
+    ASSERT_FALSE(milioni.isEmpty());
+    ASSERT_FALSE(mille.isEmpty());
+    EXPECT_EQ(mille.top(), milioni.top()) << "one height";
+    EXPECT_EQ(mille.size(), milioni.size()) << "one size";
+    const int afterFifth = mille.left() - (kLargeCells[4].x() + kWidest);
+    const int beforeSixth = kLargeCells[5].x() - 1 - mille.right();
+    EXPECT_GE(afterFifth, 1) << "clear of the fifth digit";
+    EXPECT_LE(std::abs(afterFifth - beforeSixth), 1) << "midway: " << afterFifth << " and " << beforeSixth << " px";
+}
+
 TEST_F(DigitaleTest, MarksColonsAndWordsAreBlack) {
     store.write(keys::Allarme, QStringLiteral("1"));
     Digitale* w = open();

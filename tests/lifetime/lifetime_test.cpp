@@ -100,8 +100,14 @@ TEST_F(HoracumulTest, AnUpdateWritesTheTotalTheBootAndItsCountedSeconds) {
     ASSERT_TRUE(Horacumul(clock, store, QStringLiteral("boot-b")).accumulate());
     EXPECT_EQ(total(), QStringLiteral("4367"));
 
-    // The first-run values start the total again, and the current boot is counted afresh.
+    // A first run that finds only "Big Ben" missing leaves the total and its boot alone.
     store.write(keys::BigBen, QString());
+    store.firstRunInit();
+    EXPECT_EQ(total(), QStringLiteral("4367"));
+    EXPECT_EQ(LifetimeStore(store).read().totalAt(QStringLiteral("boot-b"), 42), 4367u);
+
+    // One that finds the total missing starts it again, and the current boot is counted afresh.
+    store.write(keys::TimerVita, QString());
     store.firstRunInit();
     EXPECT_EQ(total(), QStringLiteral("0"));
     EXPECT_EQ(LifetimeStore(store).read().totalAt(QStringLiteral("boot-b"), 42), 42u);

@@ -103,8 +103,9 @@ class Session(X11Display, SystemBus):
             assert s.pixel(*s.geometry(win).center()) == (0, 0, 0)
     """
 
-    def __init__(self, wm=False, pulse=False, screen=SCREEN, env=None, keep=None):
+    def __init__(self, wm=False, pulse=False, screen=SCREEN, env=None, keep=None, x_reset=False):
         self.wm = wm
+        self.x_reset = x_reset  # an X server that resets when its last client leaves, as a greeter's server does
         self.want_pulse = pulse
         self.screen = screen
         self.extra_env = dict(env or {})
@@ -192,7 +193,8 @@ class Session(X11Display, SystemBus):
         read_end, write_end = os.pipe()
         try:
             self.xvfb = self._spawn("xvfb", ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
-                                             "-nolisten", "tcp", "-noreset"], pass_fds=[write_end])
+                                             "-nolisten", "tcp"] + ([] if self.x_reset else ["-noreset"]),
+                                    pass_fds=[write_end])
         finally:
             os.close(write_end)
         try:
