@@ -2,6 +2,7 @@
 #include "core/startup.h"
 
 #include "core/faces.h"
+#include "core/launcher_template.h"
 #include "core/settings_store.h"
 #include "platform/environment.h"
 #include "platform/file_ops.h"
@@ -33,21 +34,10 @@ void startUp(FaceManager& faces, const SettingsStore& store) {
 }
 
 namespace {
-// One argument of a desktop entry's Exec key. The argument is quoted, and inside the quotes ", `, $ and \ take a
-// backslash; % is doubled, as it would start a field code; then the whole value is escaped as any string value is,
-// so that a backslash of the path ends up as four. Readers undo these in the opposite order.
-QString execArgument(const QString& argument) {
-    QString quoted = QStringLiteral("\"");
-    for (const QChar c : argument) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-            quoted += u'\\';
-        quoted += c;
-        if (c == u'%')
-            quoted += u'%';
-    }
-    quoted += u'"';
+// A string value of a desktop entry: backslashes and control characters escaped.
+QString stringValue(const QString& text) {
     QString value;
-    for (const QChar c : quoted) {
+    for (const QChar c : text) {
         if (c == u'\\')
             value += QStringLiteral("\\\\");
         else if (c == u'\n')
@@ -61,6 +51,56 @@ QString execArgument(const QString& argument) {
     }
     return value;
 }
+
+// Undoes stringValue().
+QString unescapeValue(QStringView value) {
+    QString text;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != u'\\' || i + 1 == value.size()) {
+            text += value[i];
+            continue;
+        }
+        const QChar next = value[++i];
+        text += next == u'n' ? QChar(u'\n') : next == u't' ? QChar(u'\t') : next == u'r' ? QChar(u'\r') : next;
+    }
+    return text;
+}
+
+// One argument of a desktop entry's Exec key. The argument is quoted, and inside the quotes ", `, $ and \ take a
+// backslash; % is doubled, as it would start a field code; then the whole value is escaped as any string value is,
+// so that a backslash of the path ends up as four. Readers undo these in the opposite order. The installed entries
+// are quoted the same way (dist/install_entries.cmake).
+QString execArgument(const QString& argument) {
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : argument) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            quoted += u'\\';
+        quoted += c;
+        if (c == u'%')
+            quoted += u'%';
+    }
+    quoted += u'"';
+    return stringValue(quoted);
+}
+
+// The first argument of an Exec value already unescaped as a string: quoted as execArgument() quotes it, or plain
+// up to the first space.
+QString firstExecArgument(const QString& exec) {
+    QString argument;
+    if (!exec.startsWith(u'"'))
+        return exec.section(u' ', 0, 0).replace(QStringLiteral("%%"), QStringLiteral("%"));
+    for (qsizetype i = 1; i < exec.size(); ++i) {
+        QChar c = exec[i];
+        if (c == u'"')
+            return argument;
+        if (c == u'\\' && i + 1 < exec.size())
+            c = exec[++i];
+        else if (c == u'%' && i + 1 < exec.size() && exec[i + 1] == u'%')
+            ++i;
+        argument += c;
+    }
+    return {}; // no closing quote: not an Exec line of ours
+}
 } // namespace
 
 QString launcherPath() {
@@ -68,26 +108,60 @@ QString launcherPath() {
     return base.isEmpty() ? QString() : base + QLatin1String("/applications/quadrantix.desktop");
 }
 
-QString registerLauncher(const QString& executable, const QString& path) {
+QString autostartFolder() {
+    const QString config = xdgFolder("XDG_CONFIG_HOME", ".config");
+    return config.isEmpty() ? QString() : config + QLatin1String("/autostart");
+}
+
+QByteArray launcherText(const QString& executable) {
+    return QString::fromUtf8(kLauncherTemplate)
+        .replace(QLatin1String("@EXEC@"), execArgument(executable))
+        .replace(QLatin1String("@TRYEXEC@"), stringValue(executable))
+        .toUtf8();
+}
+
+QString launcherProgram(const QByteArray& text) {
+    QString tryExec, exec;
+    bool inEntry = false;
+    for (const QString& line : QString::fromUtf8(text).split(u'\n')) {
+        if (line.startsWith(u'['))
+            inEntry = line == QLatin1String("[Desktop Entry]");
+        else if (inEntry && line.startsWith(QLatin1String("TryExec=")))
+            tryExec = unescapeValue(QStringView(line).mid(8));
+        else if (inEntry && line.startsWith(QLatin1String("Exec=")))
+            exec = firstExecArgument(unescapeValue(QStringView(line).mid(5)));
+    }
+    return tryExec.isEmpty() ? exec : tryExec;
+}
+
+bool refreshLauncherCopy(const QString& launcher, const QString& copy) {
+    const FileRead current = readRegularFile(copy, kMaxIniFileBytes);
+    if (!current.ok)
+        return false;
+    const QString named = launcherProgram(current.data);
+    // A bare name is looked up on PATH by the session, and a program still there is where the user wants it.
+    if (!named.startsWith(u'/') || QFileInfo(named).isFile())
+        return false;
+    const FileRead fresh = readRegularFile(launcher, kMaxIniFileBytes);
+    if (!fresh.ok || fresh.data == current.data || launcherProgram(fresh.data) == named)
+        return false;
+    return replaceFileAtomically(copy, fresh.data);
+}
+
+QString registerLauncher(const QString& executable, const QString& path, const QString& autostart) {
     if (path.isEmpty())
         return path;
-    const QByteArray entry = QStringLiteral("[Desktop Entry]\n"
-                                            "Type=Application\n"
-                                            "Name=Quadrantix\n"
-                                            "GenericName=Orologio\n"
-                                            "Comment=Orologio multifunzione con allarme, rintocchi e cronometro\n"
-                                            "Exec=%1\n"
-                                            "Icon=quadrantix\n"
-                                            "Terminal=false\n"
-                                            "Categories=Utility;Clock;\n")
-                                 .arg(execArgument(executable))
-                                 .toUtf8();
+    const QByteArray entry = launcherText(executable);
     const FileRead existing = readRegularFile(path, kMaxIniFileBytes);
-    if (existing.ok && existing.data == entry)
-        return path;
-    if (QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (!(existing.ok && existing.data == entry) && QDir().mkpath(QFileInfo(path).absolutePath()))
         replaceFileAtomically(path, entry);
+    if (!autostart.isEmpty())
+        refreshLauncherCopy(path, autostart + QLatin1Char('/') + QFileInfo(path).fileName());
     return path;
+}
+
+QString registerLauncher(const QString& executable) {
+    return registerLauncher(executable, launcherPath(), autostartFolder());
 }
 
 void deleteRemainingWindows() {

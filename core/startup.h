@@ -22,10 +22,31 @@ void startUp(FaceManager& faces, const SettingsStore& store);
 // database when HOME is not set); empty when no home folder is known.
 QString launcherPath();
 
-// Writes the launcher at `path` pointing at `executable` (any path: spaces, quotes, $, % and backslashes are
-// quoted for the desktop entry format), or leaves it untouched when it already says exactly that. It is what the
-// start-at-log-on option copies, and it puts the clock in the desktop's menu. Returns the path.
-QString registerLauncher(const QString& executable, const QString& path = launcherPath());
+// $XDG_CONFIG_HOME/autostart (~/.config by default), the folder whose entries a desktop session starts at log-on;
+// empty when no home folder is known.
+QString autostartFolder();
+
+// The launcher's text for `executable`: the clock's installed menu entry (dist/quadrantix.desktop.in) with the path
+// in Exec and TryExec (any path: spaces, quotes, $, % and backslashes are quoted for the desktop entry format). Run
+// from an installed location it is the installed entry itself; run from a build tree, TryExec hides it once the
+// build is gone.
+QByteArray launcherText(const QString& executable);
+
+// Writes the launcher at `path` for `executable`, or leaves it untouched when it already says exactly that. It is
+// what the start-at-log-on option copies, and it puts the clock in the desktop's menu. When `autostart` names a
+// folder, a copy of the launcher there is refreshed as refreshLauncherCopy() says. Returns the path.
+QString registerLauncher(const QString& executable, const QString& path, const QString& autostart = {});
+// The same in the user's own folders: launcherPath() and autostartFolder().
+QString registerLauncher(const QString& executable);
+
+// The program a launcher starts: its TryExec, or the first argument of its Exec; empty when it names none.
+QString launcherProgram(const QByteArray& text);
+
+// Replaces `copy`, a copy of the launcher in the autostart folder, with the launcher's current text when the program
+// the copy names is gone (the program was moved or its build removed), so that log-on does not start nothing. A copy
+// that names a program still there is the user's choice and stays as it is; no copy is made where there is none.
+// Returns whether the copy was replaced.
+bool refreshLauncherCopy(const QString& launcher, const QString& copy);
 
 // After the event loop: deletes the windows still open (a face, the alarm window), so that the program ends with
 // nothing of its own left allocated.

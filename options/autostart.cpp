@@ -2,7 +2,6 @@
 #include "options/autostart.h"
 
 #include "core/startup.h"
-#include "platform/environment.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,8 +10,7 @@
 namespace qx {
 
 AutostartEntry AutostartEntry::forUser() {
-    const QString config = xdgFolder("XDG_CONFIG_HOME", ".config");
-    return {launcherPath(), config.isEmpty() ? QString() : config + QLatin1String("/autostart")};
+    return {launcherPath(), qx::autostartFolder()};
 }
 
 QString AutostartEntry::entryPath() const {
@@ -32,8 +30,10 @@ bool AutostartEntry::apply(bool on) const {
     // QFile::copy never replaces an existing file: it writes an unnamed temporary copy and links it in under the
     // entry's name, which fails where a file already is, so an entry made meanwhile by another program is kept too
     // and no reader sees a half-written one.
-    if (QFileInfo::exists(entry))
+    if (QFileInfo::exists(entry)) {
+        refreshLauncherCopy(launcher, entry);
         return true;
+    }
     return QDir().mkpath(autostartFolder) && QFile::copy(launcher, entry);
 }
 

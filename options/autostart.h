@@ -16,7 +16,7 @@ struct AutostartEntry {
     bool isPresent() const;
 
     // On: copies the launcher into the autostart folder (creating the folder), leaving an entry already there as it
-    // is. Off: deletes the entry. Returns whether the entry is now as asked; the options dialog goes on either way.
+    // is unless the program it names is gone (then it is refreshed from the launcher). Off: deletes the entry. Returns whether the entry is now as asked; the options dialog goes on either way.
     bool apply(bool on) const;
 };
 

@@ -2,12 +2,13 @@
 
 import math
 import os
+import subprocess
 import textwrap
 import time
 from dataclasses import dataclass, field
 from pathlib import Path
 
-from harness import HarnessError, Session, median, percentile, read_trace  # tests/e2e/harness
+from harness import HarnessError, Session, median, percentile, read_trace, wait_until  # tests/e2e/harness
 
 CLK_TCK = os.sysconf("SC_CLK_TCK")
 
@@ -26,6 +27,7 @@ class Result:
     rss_mib: float | None = None
     anon_mib: float | None = None
     lags_ms: list = field(default_factory=list)
+    x_lags_ms: list = field(default_factory=list)  # drawing reaching the X server after each second boundary
     minute_lags_ms: list = field(default_factory=list)  # of the shown seconds that began a minute
     seconds: dict = field(default_factory=dict)  # face -> (shown, expected)
     interlude: dict = field(default_factory=dict)  # see interlude_figures()
@@ -141,9 +143,32 @@ def minute_lags(trace_lines, start_ns, end_ns):
     return shown_seconds(firsts, start_ns, end_ns)[0]
 
 
+def x_lags(stamps_ns, start_ns, end_ns):
+    """For each second boundary in the window, how long after it (ms) the first drawing reached the X server, when
+    one did within that second."""
+    lags = []
+    for second in range(math.ceil(start_ns / 1e9), math.floor(end_ns / 1e9)):
+        boundary = second * 1_000_000_000
+        first = next((t for t in stamps_ns if boundary <= t < boundary + 1_000_000_000), None)
+        if first is not None:
+            lags.append((first - boundary) / 1e6)
+    return lags
+
+
+def peer_window(session, app, name):
+    """The top-level window of a program that sets no _NET_WM_PID: the session's only program, found by title."""
+    def find():
+        if not app.alive():
+            raise HarnessError(f"{app.name} ended (exit {app.returncode}) before showing a window")
+        found = session.run(["xdotool", "search", "--onlyvisible", "--name", name], check=False).stdout.split()
+        return int(found[0]) if found else None
+
+    return wait_until(find, 15, 0.05, f"{app.name} showed no window named /{name}/")
+
+
 def run_scenario(build_dir, scenario, duration=None, settle=None):
     result = Result(scenario)
-    program = Path(build_dir) / "bin" / scenario.program
+    program = Path(build_dir) / "bin" / scenario.program  # a peer's absolute path stays as it is
     if not program.exists():
         result.skipped = f"{program} not built yet"
         return result
@@ -152,7 +177,10 @@ def run_scenario(build_dir, scenario, duration=None, settle=None):
     try:
         with Session(env={"QT_XCB_NO_MITSHM": "1"}) as s:
             app = s.start(program, args=scenario.args, config=scenario.settings, env=scenario.env)
-            window = app.window(scenario.window_name)
+            if scenario.peer:
+                window = peer_window(s, app, scenario.window_name)
+            else:
+                window = app.window(scenario.window_name)
             found_ns = time.time_ns()
             clock_offset_ns = 0  # how far the program's clock is set from the real one
             try:
@@ -171,12 +199,19 @@ def run_scenario(build_dir, scenario, duration=None, settle=None):
                 s.xdotool(*[str(arg).replace("{window}", str(window)) for arg in action])
             time.sleep(settle)  # let start-up work and the actions' effects die down before measuring
 
+            damage = subprocess.Popen([str(Path(build_dir) / "bin" / "qx_xdamage"), str(window)], env=s.env,
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                      text=True)
+            damage.stdout.readline()  # "ready": watching from here on
             app_before, x_before = sample(app.pid), sample(s.xvfb.pid)
             if scenario.driver:  # the measuring window itself
                 scenario.driver(s, app, window, duration)
             else:
                 time.sleep(duration)
             app_after, x_after = sample(app.pid), sample(s.xvfb.pid)
+            damage.terminate()
+            stamps = [int(line) for line in damage.communicate(timeout=10)[0].split() if line.isdigit()]
+            result.x_lags_ms = x_lags(stamps, app_before.wall_ns, app_after.wall_ns)
             if not app.alive():
                 raise HarnessError(f"{scenario.program} ended during the measurement (exit {app.returncode})")
 
@@ -195,7 +230,7 @@ def run_scenario(build_dir, scenario, duration=None, settle=None):
                 if not result.interlude:
                     result.notes.append("no interlude in the trace")
             result.minute_lags_ms = minute_lags(trace_lines, app_before.wall_ns + offset, app_after.wall_ns + offset)
-            if not result.seconds:
+            if not result.seconds and not scenario.peer:
                 result.notes.append("no 'shown' trace lines")
             if scenario.analyse:
                 result.notes += scenario.analyse(read_trace(app.trace_path), app_before.wall_ns, app_after.wall_ns)
@@ -264,4 +299,54 @@ def format_table(results, duration_note):
         " boundary the new second was on screen (`shown` trace lines); seconds shown counts the boundaries in the"
         " window that the face showing fewest showed. start* = to the window appearing (no trace line).", 118))
     lines.extend(notes)
+    return "\n".join(lines)
+
+
+# --- beside the desk clocks Debian ships ------------------------------------------------------------------------------
+
+# (column, figure of a result, how it is printed, whether only peers that show seconds set the best); smaller is
+# better for every one.
+_COMPARED_FIGURES = (
+    ("CPU %", lambda r: r.cpu_percent, 3, True),
+    ("wk/s", lambda r: None if r.main_wakeups is None else r.main_wakeups + sum(r.thread_wakeups.values()), 1, True),
+    ("anon MiB", lambda r: r.anon_mib, 1, False),
+    ("RSS MiB", lambda r: r.rss_mib, 1, False),
+    ("start ms", lambda r: r.startup_ms, 0, False),
+    ("X lag ms", lambda r: median(r.x_lags_ms) if r.x_lags_ms else None, 2, True),
+)
+
+
+def format_comparison(results, ours):
+    """Our chosen scenarios and the peers, each figure with its ratio to the best peer's (x1.0 = as good)."""
+    measured = [r for r in results if not r.skipped and not r.error]
+    peers = [r for r in measured if r.scenario.peer]
+    rows = [r for r in measured if r.scenario.name in ours] + peers
+    if not peers or not rows:
+        return "(no comparison: the peers or our scenarios were not measured; install-deps test installs the peers)"
+    best = {}
+    for column, figure, _, seconds_only in _COMPARED_FIGURES:
+        values = [figure(r) for r in peers if figure(r) is not None and (r.scenario.shows_seconds or not seconds_only)]
+        best[column] = min(values) if values else None
+    head = ["program"] + [column for column, _, _, _ in _COMPARED_FIGURES]
+    table = []
+    for r in rows:
+        cells = [r.scenario.name]
+        for column, figure, digits, _ in _COMPARED_FIGURES:
+            value = figure(r)
+            cell = _num(value, digits)
+            if value is not None and best[column]:
+                cell += f" (x{value / best[column]:.2g})"
+            cells.append(cell)
+        table.append(cells)
+    widths = [max(len(row[i]) for row in table + [head]) for i in range(len(head))]
+    lines = ["| " + " | ".join(h.ljust(w) for h, w in zip(head, widths)) + " |",
+             "|" + "|".join("-" * (w + 2) for w in widths) + "|"]
+    lines += ["| " + " | ".join(c.ljust(w) for c, w in zip(row, widths)) + " |" for row in table]
+    lines.append("")
+    lines.append(textwrap.fill(
+        "Each figure with its ratio to the best peer's (smaller is better). wk/s: wake-ups per second of all the"
+        " process's threads; start: from exec to the window on screen (ours: to the first paint traced); X lag: the"
+        " median time from each second's boundary to the first drawing the X server received in that second"
+        " (qx_xdamage). oclock shows no seconds: it redraws once a minute, so it has no X lag in a 20 s window, and"
+        " CPU, wake-ups and X lag are set against the best peer that shows seconds.", 118))
     return "\n".join(lines)

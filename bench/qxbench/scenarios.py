@@ -23,6 +23,10 @@ class Scenario:
     driver: object = None
     # (trace lines, start ns, end ns of the window) -> further lines for the report.
     analyse: object = None
+    # A desk clock Debian ships, measured beside ours: `program` is its path, `window_name` its title; it writes no
+    # trace and names no process id on its window.
+    peer: bool = False
+    shows_seconds: bool = True  # oclock has no second hand: it is no yardstick for the cost of showing seconds
 
 
 # "Big Ben" marks the store as initialised; without it the first run would rewrite "Avvio" to its default.
@@ -88,6 +92,20 @@ SCENARIOS = [
     Scenario("star face Digitale", "quadrantix", settings=STAR, window_name="^Form1$", duration=61.0),
     Scenario("oval face Mini", "quadrantix", settings=OVAL, window_name="^Form1$"),
 ]
+
+# The desk clocks Debian ships (x11-apps, xdaliclock), each with a second shown where it can: oclock has no second
+# hand and redraws once a minute.
+PEER_SCENARIOS = [
+    Scenario("peer: xclock -update 1", "/usr/bin/xclock", args=("-update", "1"), window_name="^xclock$", peer=True),
+    Scenario("peer: xclock -digital -update 1", "/usr/bin/xclock", args=("-digital", "-update", "1"),
+             window_name="^xclock$", peer=True),
+    Scenario("peer: oclock", "/usr/bin/oclock", window_name="^oclock$", peer=True, shows_seconds=False),
+    Scenario("peer: xdaliclock", "/usr/bin/xdaliclock", window_name="^xdaliclock", peer=True),
+]
+
+# Our four faces and the idle screensaver, each set against the best of the peers (bench/run's comparison table).
+COMPARED = ("analog face", "large digital face, current time", "star face Digitale", "oval face Mini",
+            "screensaver Analogico, idle")
 
 # The harness's own yardsticks (bench/run --probe): a window that repaints once a second, and one driven by a 1 ms
 # timer that repaints every time, as the recipes measured them.

@@ -7,9 +7,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -111,7 +114,7 @@ TEST_F(StartupTest, ExitClosesTheAnalogWindowAndTheCurrentFace) {
 }
 
 // What a desktop reads from the launcher: GLib's key-file reader, then the Exec quoting GIO undoes (shell-like
-// splitting, then %% for %). Prints the program path, or an error.
+// splitting, then %% for %). Prints the program path, a new line and TryExec, or an error.
 constexpr char kReadExec[] = R"(
 import sys
 from gi.repository import GLib
@@ -119,6 +122,7 @@ kf = GLib.KeyFile()
 kf.load_from_file(sys.argv[1], GLib.KeyFileFlags.NONE)
 ok, argv = GLib.shell_parse_argv(kf.get_string("Desktop Entry", "Exec"))
 sys.stdout.write(argv[0].replace("%%", "%") if len(argv) == 1 else "argv %r" % argv)
+sys.stdout.write("\n" + kf.get_string("Desktop Entry", "TryExec"))
 )";
 
 ino_t inode(const QString& path) {
@@ -148,8 +152,56 @@ TEST_F(StartupTest, LauncherRunsTheProgramWhateverItsPath) {
         QProcess glib;
         glib.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QLatin1String(kReadExec), path});
         ASSERT_TRUE(glib.waitForFinished(20000));
-        EXPECT_EQ(QString::fromUtf8(glib.readAllStandardOutput()), executable)
+        EXPECT_EQ(QString::fromUtf8(glib.readAllStandardOutput()), executable + u'\n' + executable)
             << glib.readAllStandardError().toStdString() << test::readFile(path).toStdString();
+        EXPECT_EQ(launcherProgram(test::readFile(path)), executable) << "the clock reads back what it wrote";
+    }
+}
+
+TEST_F(StartupTest, LauncherIsTheMenuEntryWithTheProgramFilledIn) {
+    const QByteArray text = launcherText(QStringLiteral("/usr/lib/quadrantix/quadrantix"));
+    for (const char* line :
+         {"\nExec=\"/usr/lib/quadrantix/quadrantix\"\n", "\nTryExec=/usr/lib/quadrantix/quadrantix\n",
+          "\nIcon=quadrantix\n", "\nStartupWMClass=Quadrantix\n", "\nCategories=Utility;Clock;\n"})
+        EXPECT_TRUE(text.contains(line)) << line << " in\n" << text.toStdString();
+    EXPECT_FALSE(text.contains('@')) << "every placeholder filled in:\n" << text.toStdString();
+}
+
+// The autostart copy (made by the options dialog) after a start of the clock from /new/quadrantix.
+TEST_F(StartupTest, AutostartCopyIsRefreshedOnlyWhenItsProgramIsGone) {
+    const QString present = dir.filePath(QStringLiteral("elsewhere/quadrantix"));
+    QDir().mkpath(QFileInfo(present).absolutePath());
+    test::writeFile(present, "#!/bin/sh\n");
+    const struct {
+        const char* name;
+        std::optional<QByteArray> copy; // none: there is no copy
+        bool refreshed;
+    } cases[] = {
+        {"a copy naming a removed build is refreshed", launcherText(QStringLiteral("/gone/build/bin/quadrantix")),
+         true},
+        {"an older copy without TryExec naming a moved program is refreshed",
+         "[Desktop Entry]\nType=Application\nName=Quadrantix\nExec=\"/gone/quadrantix\"\n", true},
+        {"a copy naming a program still there is the user's choice", launcherText(present), false},
+        {"a copy naming a program on PATH is left alone", "[Desktop Entry]\nType=Application\nExec=quadrantix\n",
+         false},
+        {"a file naming no program is left alone", "[Desktop Entry]\nType=Application\n", false},
+        {"no copy: none is made", std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir home;
+        const QString launcher = home.filePath(QStringLiteral("applications/quadrantix.desktop"));
+        const QString autostart = home.filePath(QStringLiteral("autostart"));
+        const QString copy = autostart + QStringLiteral("/quadrantix.desktop");
+        if (c.copy) {
+            QDir().mkpath(autostart);
+            test::writeFile(copy, *c.copy);
+        }
+        registerLauncher(QStringLiteral("/new/quadrantix"), launcher, autostart);
+        if (!c.copy)
+            EXPECT_FALSE(QFileInfo::exists(copy));
+        else
+            EXPECT_EQ(test::readFile(copy), c.refreshed ? test::readFile(launcher) : *c.copy);
     }
 }
 

@@ -47,6 +47,38 @@ class ShownSecondsTest(unittest.TestCase):
         self.assertIn("skipped: bin/quadrantix not built yet", table)
         self.assertIn("FAILED: quadrantix ended", table)
 
+    def test_x_lags_take_the_first_drawing_of_each_second_in_the_window(self):
+        start, end = 100 * BILLION + 500_000_000, 104 * BILLION + 200_000_000  # boundaries 101..103 counted
+        cases = [
+            ("one drawing a second", [s * BILLION + 3_000_000 for s in range(100, 105)], [3, 3, 3]),
+            ("the first of several", [101 * BILLION + 2_000_000, 101 * BILLION + 9_000_000,
+                                      102 * BILLION + 1_000_000, 102 * BILLION + 500_000_000], [2, 1]),
+            ("a second without drawing is left out", [101 * BILLION + 1_000_000, 103 * BILLION + 7_000_000], [1, 7]),
+            ("none", [], []),
+        ]
+        for name, stamps, lags in cases:
+            with self.subTest(name):
+                self.assertEqual([round(lag) for lag in measure.x_lags(stamps, start, end)], lags)
+
+    def test_comparison_sets_each_figure_against_the_best_peer_that_shows_seconds(self):
+        def result(scenario, cpu, anon, lags):
+            return measure.Result(scenario, cpu_percent=cpu, main_wakeups=1.0, thread_wakeups={"x": 1.0},
+                                  rss_mib=20.0, anon_mib=anon, startup_ms=100.0, startup_source="window",
+                                  x_lags_ms=lags)
+
+        xclock, oclock = (sc for sc in scenarios.PEER_SCENARIOS if sc.name in ("peer: xclock -update 1",
+                                                                                "peer: oclock"))
+        ours = scenarios.SCENARIOS[0]
+        table = measure.format_comparison(
+            [result(ours, 0.04, 3.0, [0.5]), result(xclock, 0.02, 1.5, [2.0]), result(oclock, 0.0, 0.5, [])],
+            {ours.name})
+        row = next(line for line in table.splitlines() if line.startswith(f"| {ours.name}"))
+        cells = [cell.strip() for cell in row.strip("|").split("|")]
+        self.assertEqual(cells[1], "0.040 (x2)", "CPU against xclock: oclock shows no seconds")
+        self.assertEqual(cells[3], "3.0 (x6)", "memory against oclock")
+        self.assertEqual(cells[6], "0.50 (x0.25)", "X lag against xclock")
+        self.assertIn("oclock shows no seconds", table)
+
 
 class LargeFaceFiguresTest(unittest.TestCase):
     """The large face's stopwatch and countdown figures, read from made-up trace lines."""
@@ -95,6 +127,7 @@ class ProbeMeasurementTest(unittest.TestCase):
                 self.assertLess(median(result.lags_ms), 20, result.lags_ms)
                 self.assertTrue(10 < result.rss_mib < 200 and 0.5 < result.anon_mib < result.rss_mib)
                 self.assertIn("QXcbEventQueue", result.thread_wakeups)
+                self.assertGreaterEqual(len(result.x_lags_ms), 3, "its paints reach the X server each second")
         self.assertLess(once.main_wakeups, 3)
         self.assertLess(once.cpu_percent, 1)
         self.assertGreater(every_ms.main_wakeups, 500)

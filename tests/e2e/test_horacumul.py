@@ -1,11 +1,9 @@
 """Horacumul end to end: the real program under a private X server and bus, ended in each way a log-on ends."""
 
 import configparser
-import os
 import signal
 import subprocess
 import sys
-import tempfile
 import threading
 import unittest
 from pathlib import Path
@@ -286,33 +284,6 @@ class SessionManagerTest(HoracumulCase):
                     manager.wait(10)
                 reader.join(5)
                 manager.stdout.close()
-
-
-class InstallTest(unittest.TestCase):
-    def test_cmake_install_puts_the_autostart_entry_in_the_systems_folder(self):
-        with tempfile.TemporaryDirectory(prefix="qx-install-") as root:
-            result = subprocess.run(["cmake", "--install", str(BUILD_DIR)], env=dict(os.environ, DESTDIR=root),
-                                    capture_output=True, text=True, timeout=120)
-            self.assertEqual(result.returncode, 0, result.stderr)
-            cache = dict(line.split(":", 1)[0:1] + line.split("=", 1)[1:] for line in
-                         (BUILD_DIR / "CMakeCache.txt").read_text().splitlines()
-                         if line[:1].isalpha() and ":" in line and "=" in line)
-            prefix, sysconf = cache["CMAKE_INSTALL_PREFIX"], cache["CMAKE_INSTALL_SYSCONFDIR"]
-            # GNUInstallDirs: /usr keeps its settings in /etc, /opt/<x> in /etc/opt/<x>, any other prefix its own.
-            if not sysconf.startswith("/"):
-                sysconf = "/etc" if prefix == "/usr" else \
-                    "/etc" + prefix if prefix.startswith("/opt/") else f"{prefix}/{sysconf}"
-            entry = Path(root + sysconf) / "xdg" / "autostart" / "horacumul.desktop"
-            self.assertTrue(entry.is_file(), f"no {entry}")
-            text = entry.read_text()
-            program = f"{prefix}/{cache['CMAKE_INSTALL_LIBDIR']}/quadrantix/horacumul"
-            self.assertIn(f'\nExec="{program}"\n', text)
-            self.assertTrue(os.access(root + program, os.X_OK), "the entry starts the installed program")
-            self.assertTrue(Path(root + prefix, "bin", "horacumul").is_symlink())
-            self.assertNotIn("X-GNOME-AutoRestart=true", text)
-            check = subprocess.run(["desktop-file-validate", str(entry)], capture_output=True, text=True)
-            self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
-            self.assertNotIn("error", check.stdout + check.stderr)
 
 
 if __name__ == "__main__":

@@ -377,11 +377,16 @@ TEST_F(OptionsTest, AutostartEntryIsMadeLeftAloneWhilePresentAndDeleted) {
     ASSERT_TRUE(autostart.isPresent());
     EXPECT_EQ(test::readFile(autostart.entryPath()), test::readFile(autostart.launcher)) << "a copy of the launcher";
 
-    // Once there the entry is not rewritten, even when the launcher has changed (the program was moved).
+    // Once there the entry is not rewritten while the program it names is there, even when the launcher has changed.
     test::writeFile(autostart.launcher, "[Desktop Entry]\nType=Application\nName=Quadrantix\nExec=/elsewhere\n");
     const QByteArray made = test::readFile(autostart.entryPath());
     okWith(true);
     EXPECT_EQ(test::readFile(autostart.entryPath()), made);
+
+    // An entry whose program is gone (a removed build) would start nothing at log-on: it is refreshed.
+    test::writeFile(autostart.entryPath(), "[Desktop Entry]\nType=Application\nName=Quadrantix\nExec=\"/gone/qx\"\n");
+    okWith(true);
+    EXPECT_EQ(test::readFile(autostart.entryPath()), test::readFile(autostart.launcher));
 
     okWith(false);
     EXPECT_FALSE(autostart.isPresent());
