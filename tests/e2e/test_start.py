@@ -41,7 +41,7 @@ class StartTest(unittest.TestCase):
 
     def test_a_second_start_hands_over_and_a_crashed_copy_blocks_nothing(self):
         for program in PROGRAMS:
-            with self.subTest(program.name), Session() as s:
+            with self.subTest(program.name), Session(wm=True) as s:
                 path = write_ini(s.dir / "shared.ini", program.config)
                 env = {"QUADRANTIX_CONFIG": str(path)}
                 first = s.start(program.name, env=env)
@@ -62,7 +62,7 @@ class StartTest(unittest.TestCase):
                 end_cleanly(self, third)
 
     def test_a_second_clock_brings_the_face_back(self):
-        with Session() as s:
+        with Session(wm=True) as s:
             path = write_ini(s.dir / "shared.ini", {"Opzioni": {"Big Ben": "1", "Avvio": "Nessuno"}})
             env = {"QUADRANTIX_CONFIG": str(path)}
             clock = s.start("quadrantix", env=env)
