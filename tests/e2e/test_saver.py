@@ -102,11 +102,16 @@ class SaverTest(unittest.TestCase):
                 self.assertEqual(int(start.args[0]), second)
                 self.assertLess(start.ns - second * 1_000_000_000, 20_000_000, "started on the boundary")
                 app.wait_trace("reminder", timeout=15)
-                shot = s.screenshot(s.dir / f"{face}-reminder.png")
                 title = TITLE_TOP.get(face, 133)
                 text = TEXT_TOP.get(face, 333)
-                self.assertGreater(count(shot, (*design(6, title), *design(240, title + 40)),
-                                         lambda p: p == YELLOW), 200, "Ricordati di..")
+
+                def with_title():
+                    # Traced as it is drawn on the canvas: the window shows it at its next paint.
+                    shot = s.screenshot(s.dir / f"{face}-reminder.png")
+                    yellow = count(shot, (*design(6, title), *design(240, title + 40)), lambda p: p == YELLOW)
+                    return shot if yellow > 200 else None
+
+                shot = wait_until(with_title, 5, 0.1, "Ricordati di.. never shown")
                 self.assertGreater(count(shot, (*design(6, text), *design(400, text + 30)),
                                          lambda p: p == WHITE), 200, "the reminder's text")
                 for x, y in ((SCREEN[0] - 5, 5), (5, SCREEN[1] - 5), MARGIN, (SCREEN[0] - 5, SCREEN[1] // 2)):
