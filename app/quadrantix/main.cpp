@@ -79,10 +79,14 @@ int main(int argc, char** argv) {
                             orologio->handsTick();
                             return orologio;
                         });
-    pictures.setFactory(qx::FaceKind::Digitale, [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f,
-                                                   qx::SoundService&) { return new qx::Mini(c, f); });
-    pictures.setFactory(qx::FaceKind::Mini, [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f,
-                                               qx::SoundService&) { return new qx::Orologino(c, f); });
+    pictures.setFactory(qx::FaceKind::Digitale,
+                        [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
+                            return new qx::Mini(c, f);
+                        });
+    pictures.setFactory(qx::FaceKind::Mini,
+                        [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
+                            return new qx::Orologino(c, f);
+                        });
     pictures.setFactory(qx::FaceKind::Quadrantix,
                         [&](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService&) {
                             auto* digitale = new qx::Digitale(c, s, f, *power);
