@@ -27,7 +27,9 @@ const QString kFolder = QStringLiteral("/q");
 class TimedSound final : public SoundService {
 public:
     explicit TimedSound(test::FakeClock& clock) : clock_(clock) {}
-    std::unique_ptr<SoundObject> bind(const QString& path) override { return fake.bind(path); }
+    std::unique_ptr<SoundObject> bind(const QString& path, SoundRole = SoundRole::Event) override {
+        return fake.bind(path);
+    }
     void playSync(const QString& path) override {
         fake.playSync(path);
         events.push_back(QStringLiteral("%1 %2").arg(clock_.now().toString(QStringLiteral("hh.mm.ss.zzz")),
