@@ -57,9 +57,12 @@ void copyCanvas(QPainter& p, const QPixmap& canvas, const QRegion& region);
 bool paintChanged(QWidget* face, const QRegion& changed, bool now);
 
 // Makes a face's picture drag its window: a press with any button records the pointer, and moving with a button held
-// keeps the recorded point of the picture under the pointer. A right-button press opens the face's menu, when it has
-// one, and returns when the menu has closed. (Whether a face records the press before or after its menu makes no
-// difference: the press's own position is recorded either way.)
+// keeps the recorded point of the picture under the pointer. The window is placed from the pointer's position on the
+// screen, never from where the pointer is inside the window: a window manager that has not yet moved the window for
+// the last motion (a fast drag queues them back to back) would otherwise leave it behind the pointer.
+// A right-button press opens the face's menu, when it has one, and returns when the menu has closed; the keys open it
+// too (MenuKeys). (Whether a face records the press before or after its menu makes no difference: the press's own
+// position is recorded either way.)
 class DragHandle : public QObject {
     Q_OBJECT
 public:
@@ -73,6 +76,26 @@ private:
     QMenu* menu_;
     QPoint pressPos_;
 };
+
+// The Menu key and Shift+F10 anywhere in `window` (whichever of its controls has the focus) open `menu` at the middle
+// of `at`, and return when it has closed: the keyboard's way to a face's menu.
+class MenuKeys : public QObject {
+    Q_OBJECT
+public:
+    MenuKeys(QWidget* window, QMenu* menu, QWidget* at);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* window_;
+    QMenu* menu_;
+    QWidget* at_;
+};
+
+// A tooltip on a control that shows only a picture: the same text is its accessible name, so that a screen reader
+// reads what the tooltip says.
+void setPictureToolTip(QWidget* control, const QString& text);
 
 // One item of a face's pop-up menu: its object name, its caption and the command it runs.
 struct MenuEntry {

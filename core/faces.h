@@ -27,6 +27,10 @@ public:
     TickGate* gate() { return &gate_; }
     // Loaded: created and not yet closed, shown or hidden.
     bool isLoaded() const { return !closed_; }
+    // What a close from outside the program (the window manager's close, Alt+F4) does instead of closing the window
+    // alone: the face's exit command, run once back in the event loop. Without one, such a close just closes.
+    void setExitCommand(std::function<void()> exit) { exitCommand_ = std::move(exit); }
+    bool hasExitCommand() const { return bool(exitCommand_); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -34,6 +38,7 @@ protected:
 private:
     FaceKind kind_;
     bool closed_ = false;
+    std::function<void()> exitCommand_;
     TickGate gate_;
 };
 

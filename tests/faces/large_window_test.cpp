@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
@@ -32,6 +33,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace qx;
@@ -43,7 +45,6 @@ using test::StubFace;
 
 // The cells' top-left corners on the face picture, which starts 56 pixels down the window.
 constexpr QPoint kLargeCells[] = {{88, 32}, {152, 32}, {232, 32}, {296, 32}, {376, 32}, {440, 32}};
-
 
 // Answers the "Fai" question box from inside the box's own event loop, noting what it asked. It never waits
 // forever: when no such box shows within the bound, it ends whatever modal window holds the event loop, so that a
@@ -402,6 +403,44 @@ TEST_F(DigitaleTest, WhileTimingRunsFaceButtonsAskFirst) {
         delete face.data();
         if (FaceWindow* analog = faces.window(FaceKind::Analogico))
             analog->hide();
+    }
+}
+
+TEST_F(DigitaleTest, TheWindowManagersCloseIsTheExitButton) {
+    const struct {
+        const char* name;
+        bool crono;
+        std::optional<QMessageBox::StandardButton> answer; // none: no question is asked
+        bool exits;
+    } cases[] = {
+        {"nothing running: exits at once", false, std::nullopt, true},
+        {"stopwatch running, No keeps the face", true, QMessageBox::No, false},
+        {"stopwatch running, Yes exits", true, QMessageBox::Yes, true},
+    };
+    for (const auto& c : cases) {
+        Digitale* w = open();
+        QPointer<Digitale> face(w);
+        int exits = 0;
+        const auto connection = QObject::connect(&faces, &FaceManager::exiting, &faces, [&] { ++exits; });
+        if (c.crono) {
+            modeItem(w, "Crono_menu")->trigger();
+            button(w, 2)->click();
+        }
+        std::optional<BoxAnswerer> box;
+        if (c.answer)
+            box.emplace(*c.answer);
+        QCloseEvent event; // as the window manager's close reaches the native window
+        QCoreApplication::sendEvent(w->windowHandle(), &event);
+        EXPECT_TRUE(face && face->isVisible()) << c.name << ": not closed alone, the exit command decides";
+        settle();
+        if (box) {
+            EXPECT_TRUE(box->answered) << c.name;
+            settle();
+        }
+        EXPECT_EQ(exits, c.exits ? 1 : 0) << c.name;
+        EXPECT_EQ(!face || !face->isVisible(), c.exits) << c.name;
+        QObject::disconnect(connection);
+        delete face.data();
     }
 }
 
