@@ -8,6 +8,7 @@
 #include "faces/large_face_picture.h"
 #include "platform/boundary_timer.h"
 #include "platform/clock.h"
+#include "platform/desktop/window_attention.h"
 #include "platform/trace.h"
 
 #include <QAction>
@@ -300,7 +301,10 @@ void Digitale::showEndMessage(const QString& message) {
                       grid->rowCount(), 0, 1, grid->columnCount());
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // The end of a countdown must be seen: above the other windows, with the urgency hint.
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
     box->show();
+    demandAttention(box->windowHandle());
     traceEvent("countdown-message", message);
 }
 

@@ -1,0 +1,127 @@
+"""The clock on a desktop as its users have it, end to end under openbox: the window manager's close, a fast drag,
+the keyboard's way to the menus, alarms above a full-screen window, and the sound fonts a machine may or may not
+have."""
+
+import sys
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from harness import Session, wait_until  # noqa: E402
+from programs import in_namespace, namespace_available  # noqa: E402
+from harness import program_path  # noqa: E402
+
+NAMESPACES = namespace_available()
+
+# Each face, the title of its window and a point of its picture (in the window) that takes a click.
+FACES = {
+    "Analogico": ("^Quadrantix$", (108, 60)),
+    "Digitale": ("^Form1$", (97, 40)),
+    "Mini": ("^Form1$", (48, 30)),
+    "Quadrantix": ("^Quadrantix$", (330, 120)),
+}
+MESSAGE = "Sveglia!"
+
+
+def alarm_config(ore, minuti, face="Analogico"):
+    return {
+        "Opzioni": {"Avvio": face, "Big Ben": "0", "Segnale orario": "0", "Allarme": "1"},
+        "Allarme": {"Ore": ore, "Minuti": minuti, "Messaggio": MESSAGE},
+    }
+
+
+def open_face(s, face, **start):
+    app = s.start("quadrantix", config={"Opzioni": {"Avvio": face, "Big Ben": "0"}}, **start)
+    app.wait_trace("face")
+    title, point = FACES[face]
+    win = app.window(name=title)
+    return app, win, s.geometry(win), point
+
+
+def focus(s, win, g, point):
+    """A click on the face's picture, which the window manager answers by giving it the focus."""
+    s.click(g.x + point[0], g.y + point[1])
+    wait_until(lambda: s.run(["xdotool", "getwindowfocus"]).stdout.strip() == str(win), 5,
+               message="the face did not get the focus")
+
+
+class DesktopTest(unittest.TestCase):
+    def test_the_window_managers_close_ends_each_face_through_the_splash(self):
+        with Session(wm=True) as s:
+            for face in FACES:
+                with self.subTest(face):
+                    app, win, g, point = open_face(s, face)
+                    focus(s, win, g, point)
+                    s.key("alt+F4")
+                    app.wait_trace("mapped", lambda line: line.args == ("fine",), timeout=5)
+                    self.assertEqual(app.wait(15), 0, "the program ends with the splash")
+                    self.assertEqual([t.args[0] for t in app.trace("splash")], [str(n) for n in range(12)])
+
+    def test_the_menu_key_and_shift_f10_open_each_faces_menu_at_the_face(self):
+        with Session(wm=True) as s:
+            for face in FACES:
+                for key in ("Menu", "shift+F10"):
+                    with self.subTest(face=face, key=key):
+                        app, win, g, point = open_face(s, face)
+                        focus(s, win, g, point)
+                        s.key(key)
+                        menu = app.wait_trace("menu", timeout=5)
+                        self.assertEqual(len(app.trace("menu")), 1, "one menu")
+                        s.key("Escape")
+                        self.assertTrue(app.alive())
+                        app.terminate()
+                        del menu
+
+    def test_a_fast_drag_ends_exactly_at_the_pointer(self):
+        with Session(wm=True) as s:
+            for face in ("Analogico", "Digitale", "Quadrantix"):
+                with self.subTest(face):
+                    app, win, g, point = open_face(s, face)
+                    x0, y0 = g.x + point[0], g.y + point[1]
+                    s.mouse_move(x0, y0)
+                    s.mouse_down()
+                    # Twenty motions in one go: they reach the program queued back to back, before the window
+                    # manager has moved the window for the first of them.
+                    steps = []
+                    for i in range(1, 21):
+                        steps += ["mousemove", x0 - 7 * i, y0 + 3 * i]
+                    s.xdotool(*steps)
+                    s.mouse_up()
+                    x1, y1 = x0 - 140, y0 + 60
+                    wait_until(lambda: s.geometry(win).x == x1 - point[0] and s.geometry(win).y == y1 - point[1], 5,
+                               message=f"the face ended at {s.geometry(win)}, the pointer at {x1}, {y1}")
+                    app.terminate()
+
+    def test_the_alarm_comes_above_a_full_screen_window_opened_before_it(self):
+        with Session(wm=True) as s:
+            app = s.start("quadrantix", config=alarm_config("07", "45"), faketime="2026-12-09 07:44:56")
+            app.wait_trace("shown")
+            deadline = time.monotonic() + 20
+            full = s.start("qx_e2e_probe", args=["--fullscreen"])
+            probe = full.window(name="^QX Probe$")
+            wait_until(lambda: s.run(["xdotool", "getwindowfocus"]).stdout.strip() == str(probe), 5,
+                       message="the full-screen window did not get the focus")
+            self.assertIn("_NET_WM_STATE_FULLSCREEN", s.window_property(probe, "_NET_WM_STATE"))
+            # The user clicks on in the full-screen window while the alarm opens and a moment after: each click keeps
+            # the focus there (a window manager that prevents focus stealing also refuses the new window the focus
+            # so close to the user's input). The alarm must come in front once the user stops.
+            s.mouse_move(1000, 740)
+            seen = None
+            while time.monotonic() < deadline and (seen is None or time.monotonic() < seen + 0.3):
+                s.xdotool("click", 1)
+                time.sleep(0.05)
+                if seen is None and app.windows("^Quadrantix - Allarme!$"):
+                    seen = time.monotonic()
+            alarm = app.window(name="^Quadrantix - Allarme!$", timeout=20)
+            wait_until(lambda: s.stacking()[-1] == alarm, 5,
+                       message=f"the alarm is not on top: {s.stacking()} (alarm {alarm}, full screen {probe})")
+            self.assertIn("_NET_WM_STATE_ABOVE", s.window_property(alarm, "_NET_WM_STATE"))
+            g = s.geometry(alarm)
+            shot = s.screenshot(s.dir / "alarm-over-full-screen.png")
+            self.assertNotEqual(shot.getpixel((g.x + g.width // 2, g.y + 10)), (0x20, 0xa0, 0x60),
+                                "the alarm is seen, not the full-screen window")
+
+
+if __name__ == "__main__":
+    unittest.main()
