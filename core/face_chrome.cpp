@@ -5,11 +5,13 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QStyle>
 #include <QWidget>
 
@@ -34,6 +36,32 @@ QRegion clientMask(const QRegion& outer, const WindowFrame& frame) {
 QPoint centredClientPos(QSize client, const WindowFrame& frame, const QRect& screen) {
     const QRect outer = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client.grownBy(frame.margins()), screen);
     return outer.topLeft() + QPoint(frame.left, frame.top);
+}
+
+QPoint keptInside(QPoint pos, QSize size, const QRect& area) {
+    const int x = std::max(area.left(), std::min(pos.x(), area.left() + area.width() - size.width()));
+    const int y = std::max(area.top(), std::min(pos.y(), area.top() + area.height() - size.height()));
+    return {x, y};
+}
+
+QRect primaryArea() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->availableGeometry();
+    return {0, 0, 1024, 768};
+}
+
+QPoint placeOnPrimary(QPoint designPos, QSize size) {
+    const QRect area = primaryArea();
+    return keptInside(area.topLeft() + designPos, size, area);
+}
+
+void bringOntoAMonitor(QWidget* window, const QRect& removedMonitor) {
+    const QRect frame = window->frameGeometry();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->geometry() != removedMonitor && screen->geometry().intersects(frame))
+            return;
+    const QRect area = primaryArea();
+    window->move(keptInside(area.topLeft() + (frame.topLeft() - removedMonitor.topLeft()), frame.size(), area));
 }
 
 QPixmap faceCanvas(QSize size, qreal devicePixelRatio, const QColor& ground) {

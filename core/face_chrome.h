@@ -46,6 +46,17 @@ QRegion outerPolygon(const QPolygon& corners); // nonzero winding
 QRegion clientMask(const QRegion& outer, const WindowFrame& frame);
 // Where the client area goes when the framed window is centred on `screen`.
 QPoint centredClientPos(QSize client, const WindowFrame& frame, const QRect& screen);
+// Where a window of `size` at `pos` goes so that it lies inside `area`: moved in by as little as it takes, to the
+// area's top-left corner when it is larger.
+QPoint keptInside(QPoint pos, QSize size, const QRect& area);
+// The primary monitor's area free of panels (its whole area without a window manager; a 1024 x 768 area without any
+// screen). Faces are placed from its top-left corner, not from the virtual desktop's, which may lie on no monitor.
+QRect primaryArea();
+// A face's opening place: `designPos` measured from the primary monitor's top-left, kept inside its area.
+QPoint placeOnPrimary(QPoint designPos, QSize size);
+// A window left on no monitor (its monitor was removed) goes to the primary one, at the same offset from its
+// top-left as from the removed monitor's, kept inside. A window still on a monitor stays where it is.
+void bringOntoAMonitor(QWidget* window, const QRect& removedMonitor);
 
 // A face's unchanging picture, made once as a canvas at the screen's pixel ratio and filled with `ground`.
 QPixmap faceCanvas(QSize size, qreal devicePixelRatio, const QColor& ground);

@@ -1,10 +1,12 @@
 // The four faces of the clock, and the machinery that shows one at a time and carries out their commands.
 #include "core/faces.h"
 
+#include "core/face_chrome.h"
 #include "platform/trace.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QScreen>
 #include <QTimer>
 
 namespace qx {
@@ -57,6 +59,16 @@ void FaceWindow::closeEvent(QCloseEvent* event) {
     }
     closed_ = true;
     QWidget::closeEvent(event);
+}
+
+FaceManager::FaceManager() {
+    if (qGuiApp)
+        connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this](QScreen* removed) {
+            const QRect monitor = removed->geometry();
+            for (const QPointer<FaceWindow>& w : windows_)
+                if (w && w->isLoaded())
+                    bringOntoAMonitor(w, monitor);
+        });
 }
 
 void FaceManager::setFactory(FaceKind kind, Factory factory) {

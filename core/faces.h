@@ -52,6 +52,9 @@ public:
     using Factory = std::function<FaceWindow*()>;
     using Handler = std::function<void(FaceWindow* from)>;
 
+    // Faces left on no monitor when one is removed move to the primary monitor (hidden ones too).
+    FaceManager();
+
     void setFactory(FaceKind kind, Factory factory);
     // For Command::Screensaver, Options and About.
     void setHandler(Command command, Handler handler);

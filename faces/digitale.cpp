@@ -111,8 +111,7 @@ Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& comma
     setPalette(pal);
     setAutoFillBackground(true);
     setMask(clientMask(outerRectangle({2, 23}, {664, 217}), frames::kFixedSingle));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(centredClientPos(kClientSize, frames::kFixedSingle, screen->geometry()));
+    move(centredClientPos(kClientSize, frames::kFixedSingle, primaryArea()));
 
     // The window manager's close is the exit button: it asks first while a stopwatch or countdown runs.
     setExitCommand([this] { requestFace(faiName(Command::Exit)); });

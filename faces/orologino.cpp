@@ -50,7 +50,7 @@ Orologino::Orologino(const Clock& clock, FaceCommands& commands)
     // A window that is not active must show its tooltip all the same.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setFixedSize(kClient);
-    move(kPlace);
+    move(placeOnPrimary(kPlace, size()));
     setMask(clientMask(outerEllipse({5, 31}, {97, 101}), frames::kThinFixed));
     setAttribute(Qt::WA_OpaquePaintEvent);
 
