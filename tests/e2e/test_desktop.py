@@ -46,6 +46,76 @@ def focus(s, win, g, point):
                message="the face did not get the focus")
 
 
+# Two monitors on one virtual screen: a smaller one on the left at the origin and the primary one on its right.
+VIRTUAL = "1824x768x24"
+LEFT = (0, 0, 800, 600)
+PRIMARY = (800, 0, 1024, 768)
+
+
+def two_monitors(s):
+    s.run(["xrandr", "--setmonitor", "right", "1024/271x768/203+800+0", "screen"])
+    s.run(["xrandr", "--setmonitor", "left", "800/211x600/158+0+0", "none"])
+    s.run(["xrandr", "--output", "screen", "--primary"])
+
+
+def inside(g, box):
+    x, y, w, h = box
+    return x <= g.x and y <= g.y and g.x + g.width <= x + w and g.y + g.height <= y + h
+
+
+class MonitorsTest(unittest.TestCase):
+    def test_every_face_opens_on_the_primary_monitor_where_its_place_is_measured_from(self):
+        with Session(wm=True, screen=VIRTUAL) as s:
+            two_monitors(s)
+            for face in FACES:
+                with self.subTest(face):
+                    app, win, g, point = open_face(s, face)
+                    self.assertTrue(inside(g, PRIMARY), f"{face} at {g}, not on the primary monitor")
+                    s.screenshot(s.dir / f"two-monitors-{face}.png")
+                    if face == "Analogico":
+                        self.assertEqual((g.x, g.y), (800 + 569, 364), "8535, 5460 twips from the primary's corner")
+                    app.terminate()
+
+    def test_the_screensaver_covers_both_monitors_and_ends_on_a_movement_over_either(self):
+        with Session(wm=True, screen=VIRTUAL) as s:
+            two_monitors(s)
+            # A window of another program on the left monitor, which the screensaver must hide as well.
+            other = s.start("qx_e2e_probe")
+            other.window(name="^QX Probe$")
+            for where in ("left", "primary"):
+                with self.subTest(where):
+                    s.mouse_move(1300, 700)
+                    app = s.start("quadrasogno", config={"Opzioni": {"Salvaschermo": "Analogico"}})
+                    app.wait_trace("grab", timeout=10)
+                    app.wait_trace("shown", timeout=10)
+                    shot = s.screenshot(s.dir / f"saver-two-monitors-{where}.png")
+                    left = [shot.getpixel((x, y)) for x in range(0, 800, 37) for y in range(0, 600, 29)]
+                    self.assertEqual(set(left), {(0, 0, 0)}, "the other monitor is black")
+                    primary = {shot.getpixel((x, y)) for x in range(800, 1824, 41) for y in range(0, 768, 31)}
+                    self.assertGreater(len(primary), 3, "the face is on the primary monitor")
+                    if where == "left":
+                        s.mouse_move(300, 300)
+                        s.mouse_move(320, 310)
+                    else:
+                        s.mouse_move(1400, 400)
+                        s.mouse_move(1420, 410)
+                    self.assertEqual(app.wait(5), 0, "a movement ends the screensaver")
+
+
+    def test_a_face_left_on_a_removed_monitor_moves_to_the_primary_one(self):
+        with Session(wm=True, screen=VIRTUAL) as s:
+            two_monitors(s)
+            app, win, g, point = open_face(s, "Analogico")
+            s.drag(g.x + point[0], g.y + point[1], 300, 200)
+            wait_until(lambda: inside(s.geometry(win), LEFT), 5, message=f"not dragged: {s.geometry(win)}")
+            dragged = s.geometry(win)
+            s.run(["xrandr", "--delmonitor", "left"])
+            wait_until(lambda: inside(s.geometry(win), PRIMARY), 5,
+                       message=f"still off the primary monitor: {s.geometry(win)}")
+            self.assertEqual((s.geometry(win).x, s.geometry(win).y), (800 + dragged.x, dragged.y),
+                             "at the same place on the primary monitor as it had on the removed one")
+
+
 class DesktopTest(unittest.TestCase):
     def test_the_window_managers_close_ends_each_face_through_the_splash(self):
         with Session(wm=True) as s:
