@@ -424,6 +424,9 @@ bool Device::open() {
         SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, appName.constData());
     }
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, roleName(openRole_));
+    // SDL 2.26 passes the role hint on to no sound server; PulseAudio (and PipeWire's stand-in for it) take the
+    // properties of a connection from the environment when the connection is made, that is at this open.
+    qputenv("PULSE_PROP_media.role", roleName(openRole_));
 
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         quitSdlIfUnused();

@@ -116,6 +116,44 @@ class MonitorsTest(unittest.TestCase):
                              "at the same place on the primary monitor as it had on the removed one")
 
 
+# Run in a user and mount namespace: the usual folder of General MIDI fonts is replaced by one holding `$2` (a shell
+# command run inside it), and the clock `$3` starts with no SDL_SOUNDFONTS.
+FONTS = "/usr/share/sounds/sf2"
+ONLY = ('mkdir -p "$1/keep"; mount --bind ' + FONTS + ' "$1/keep"; mount -t tmpfs none ' + FONTS + '; '
+        'cd ' + FONTS + '; eval "$2"; cd /; exec env -u SDL_SOUNDFONTS "$3"')
+
+
+def stream_of(s, app):
+    """The sound server's properties of the program's playing stream, as pactl lists them."""
+    out = s.run(["pactl", "list", "sink-inputs"]).stdout
+    return out if f'application.process.id = "{app.pid}"' in out or "Quadrantix" in out else ""
+
+
+@unittest.skipUnless(NAMESPACES, "no user and mount namespaces here")
+class SoundFontTest(unittest.TestCase):
+    def alarm(self, fonts, played):
+        with Session(pulse=True) as s:
+            recording = s.pulse.record()
+            program, args = in_namespace(ONLY, s.dir, fonts, program_path("quadrantix"))
+            app = s.start(program, args=args, config=alarm_config("07", "45"), faketime="2026-12-09 07:44:58")
+            app.wait_trace("alarm", timeout=20)
+            line = app.wait_trace("sound", timeout=10)
+            self.assertEqual(Path(line.args[0]).name, played)
+            props = wait_until(lambda: stream_of(s, app), 5, message="no stream of the clock's")
+            self.assertIn('media.role = "alarm"', props)
+            self.assertIn('media.name = "Quadrantix"', props)
+            self.assertIn('application.name = "Quadrantix"', props)
+            wait_until(lambda: sum(seg.duration for seg in recording.segments(
+                threshold=300, data=recording.path.read_bytes())) >= 2.0, 15, 0.25, f"{played} was not heard")
+            app.terminate()
+
+    def test_the_melody_with_the_font_found_only_through_debians_default_link(self):
+        self.alarm('ln -s "$1/keep/TimGM6mb.sf2" default-GM.sf2', "Allarme.mid")
+
+    def test_a_tone_of_ours_with_no_font_at_all(self):
+        self.alarm("true", "Allarme.wav")
+
+
 class DesktopTest(unittest.TestCase):
     def test_the_window_managers_close_ends_each_face_through_the_splash(self):
         with Session(wm=True) as s:
