@@ -257,6 +257,7 @@ TEST(AlarmWindow, ShowsTheMessagePlaysAndOkStopsTheMelody) {
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Quadrantix - Allarme!"));
     EXPECT_EQ(w->size(), QSize(329, 144));
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint) << "an alarm behind another window is missed";
     EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Riunione\nalle 8"));
     EXPECT_EQ(sound.events(), std::vector<QString>{"play:/q/Allarme.mid"}) << "played once, only brought forward";
     w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
@@ -279,6 +280,7 @@ TEST(GreetingWindow, MailButtonWritesToTheMakerAndXStopsTheMelody) {
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->windowTitle().startsWith(QString(26, QLatin1Char(' '))));
     EXPECT_FALSE(w->windowTitle().at(26).isSpace());
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
     w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].scheme(), QStringLiteral("mailto"));
