@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -404,6 +405,24 @@ TEST_F(DigitaleTest, WhileTimingRunsFaceButtonsAskFirst) {
         if (FaceWindow* analog = faces.window(FaceKind::Analogico))
             analog->hide();
     }
+}
+
+TEST_F(DigitaleTest, TheToolbarIsReachedWithTabAndReadAloudByItsTooltips) {
+    Digitale* w = open();
+    modeItem(w, "Crono_menu")->trigger(); // tooltips change with the mode: the names follow them
+    for (int number = 1; number <= 12; ++number) {
+        QToolButton* b = button(w, number);
+        ASSERT_NE(b, nullptr) << number;
+        EXPECT_TRUE(b->focusPolicy() & Qt::TabFocus) << "button " << number;
+        EXPECT_FALSE(b->toolTip().isEmpty()) << "button " << number;
+        EXPECT_EQ(b->accessibleName(), b->toolTip()) << "button " << number;
+    }
+    button(w, 2)->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QCoreApplication::sendEvent(button(w, 2), &press);
+    QCoreApplication::sendEvent(button(w, 2), &release);
+    EXPECT_TRUE(w->model().stopwatch().CronoAttivo()) << "Space pressed \"Avvia\"";
 }
 
 TEST_F(DigitaleTest, TheWindowManagersCloseIsTheExitButton) {
