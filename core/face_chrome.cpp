@@ -4,10 +4,14 @@
 #include "core/faces.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QStyle>
 #include <QWidget>
 
@@ -32,6 +36,32 @@ QRegion clientMask(const QRegion& outer, const WindowFrame& frame) {
 QPoint centredClientPos(QSize client, const WindowFrame& frame, const QRect& screen) {
     const QRect outer = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client.grownBy(frame.margins()), screen);
     return outer.topLeft() + QPoint(frame.left, frame.top);
+}
+
+QPoint keptInside(QPoint pos, QSize size, const QRect& area) {
+    const int x = std::max(area.left(), std::min(pos.x(), area.left() + area.width() - size.width()));
+    const int y = std::max(area.top(), std::min(pos.y(), area.top() + area.height() - size.height()));
+    return {x, y};
+}
+
+QRect primaryArea() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->availableGeometry();
+    return {0, 0, 1024, 768};
+}
+
+QPoint placeOnPrimary(QPoint designPos, QSize size) {
+    const QRect area = primaryArea();
+    return keptInside(area.topLeft() + designPos, size, area);
+}
+
+void bringOntoAMonitor(QWidget* window, const QRect& removedMonitor) {
+    const QRect frame = window->frameGeometry();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->geometry() != removedMonitor && screen->geometry().intersects(frame))
+            return;
+    const QRect area = primaryArea();
+    window->move(keptInside(area.topLeft() + (frame.topLeft() - removedMonitor.topLeft()), frame.size(), area));
 }
 
 QPixmap faceCanvas(QSize size, qreal devicePixelRatio, const QColor& ground) {
@@ -63,6 +93,8 @@ bool paintChanged(QWidget* face, const QRegion& changed, bool now) {
 
 DragHandle::DragHandle(QWidget* picture, QMenu* menu) : QObject(picture), picture_(picture), menu_(menu) {
     picture_->installEventFilter(this);
+    if (menu_)
+        new MenuKeys(picture_->window(), menu_, picture_);
 }
 
 bool DragHandle::eventFilter(QObject* watched, QEvent* event) {
@@ -84,10 +116,39 @@ bool DragHandle::eventFilter(QObject* watched, QEvent* event) {
             return false;
         // The point of the picture that was pressed stays under the pointer.
         QWidget* window = picture_->window();
-        window->move(window->pos() + move->position().toPoint() - pressPos_);
+        window->move(move->globalPosition().toPoint() - picture_->mapTo(window, pressPos_));
         return true;
     }
     return false;
+}
+
+MenuKeys::MenuKeys(QWidget* window, QMenu* menu, QWidget* at) : QObject(at), window_(window), menu_(menu), at_(at) {
+    // Keys go to the focus widget and, unused, on to its window: the window's filter sees them wherever the focus is.
+    window_->installEventFilter(this);
+}
+
+bool MenuKeys::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != window_)
+        return false;
+    // The Menu key comes as a context menu event from the keyboard (a right click's own comes from the mouse, and
+    // the press has opened the menu already); Shift+F10 as a key.
+    bool open = false;
+    if (event->type() == QEvent::ContextMenu)
+        open = static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard;
+    else if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        open = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+    }
+    if (!open)
+        return false;
+    // The chosen command may close the window (it goes only later): nothing here touches it afterwards.
+    menu_->exec(at_->mapToGlobal(at_->rect().center()));
+    return true;
+}
+
+void setPictureToolTip(QWidget* control, const QString& text) {
+    control->setToolTip(text);
+    control->setAccessibleName(text);
 }
 
 QMenu* buildCommandMenu(FaceWindow* face, FaceCommands& commands, std::span<const MenuEntry> entries,

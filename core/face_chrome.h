@@ -46,6 +46,17 @@ QRegion outerPolygon(const QPolygon& corners); // nonzero winding
 QRegion clientMask(const QRegion& outer, const WindowFrame& frame);
 // Where the client area goes when the framed window is centred on `screen`.
 QPoint centredClientPos(QSize client, const WindowFrame& frame, const QRect& screen);
+// Where a window of `size` at `pos` goes so that it lies inside `area`: moved in by as little as it takes, to the
+// area's top-left corner when it is larger.
+QPoint keptInside(QPoint pos, QSize size, const QRect& area);
+// The primary monitor's area free of panels (its whole area without a window manager; a 1024 x 768 area without any
+// screen). Faces are placed from its top-left corner, not from the virtual desktop's, which may lie on no monitor.
+QRect primaryArea();
+// A face's opening place: `designPos` measured from the primary monitor's top-left, kept inside its area.
+QPoint placeOnPrimary(QPoint designPos, QSize size);
+// A window left on no monitor (its monitor was removed) goes to the primary one, at the same offset from its
+// top-left as from the removed monitor's, kept inside. A window still on a monitor stays where it is.
+void bringOntoAMonitor(QWidget* window, const QRect& removedMonitor);
 
 // A face's unchanging picture, made once as a canvas at the screen's pixel ratio and filled with `ground`.
 QPixmap faceCanvas(QSize size, qreal devicePixelRatio, const QColor& ground);
@@ -57,9 +68,12 @@ void copyCanvas(QPainter& p, const QPixmap& canvas, const QRegion& region);
 bool paintChanged(QWidget* face, const QRegion& changed, bool now);
 
 // Makes a face's picture drag its window: a press with any button records the pointer, and moving with a button held
-// keeps the recorded point of the picture under the pointer. A right-button press opens the face's menu, when it has
-// one, and returns when the menu has closed. (Whether a face records the press before or after its menu makes no
-// difference: the press's own position is recorded either way.)
+// keeps the recorded point of the picture under the pointer. The window is placed from the pointer's position on the
+// screen, never from where the pointer is inside the window: a window manager that has not yet moved the window for
+// the last motion (a fast drag queues them back to back) would otherwise leave it behind the pointer.
+// A right-button press opens the face's menu, when it has one, and returns when the menu has closed; the keys open it
+// too (MenuKeys). (Whether a face records the press before or after its menu makes no difference: the press's own
+// position is recorded either way.)
 class DragHandle : public QObject {
     Q_OBJECT
 public:
@@ -73,6 +87,26 @@ private:
     QMenu* menu_;
     QPoint pressPos_;
 };
+
+// The Menu key and Shift+F10 anywhere in `window` (whichever of its controls has the focus) open `menu` at the middle
+// of `at`, and return when it has closed: the keyboard's way to a face's menu.
+class MenuKeys : public QObject {
+    Q_OBJECT
+public:
+    MenuKeys(QWidget* window, QMenu* menu, QWidget* at);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* window_;
+    QMenu* menu_;
+    QWidget* at_;
+};
+
+// A tooltip on a control that shows only a picture: the same text is its accessible name, so that a screen reader
+// reads what the tooltip says.
+void setPictureToolTip(QWidget* control, const QString& text);
 
 // One item of a face's pop-up menu: its object name, its caption and the command it runs.
 struct MenuEntry {

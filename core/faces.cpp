@@ -1,10 +1,13 @@
 // The four faces of the clock, and the machinery that shows one at a time and carries out their commands.
 #include "core/faces.h"
 
+#include "core/face_chrome.h"
 #include "core/program_info.h"
 #include "platform/trace.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QScreen>
 #include <QTimer>
 
 namespace qx {
@@ -48,8 +51,29 @@ FaceWindow::FaceWindow(FaceKind kind, Qt::WindowFlags extraFlags)
 }
 
 void FaceWindow::closeEvent(QCloseEvent* event) {
+    // The program's own closes are not spontaneous; the window manager's are. Closing a face alone would leave the
+    // clock running with only its hidden analog window (or end it without the closing splash): the face's exit
+    // command decides instead, which may ask first, so it runs outside this handler.
+    if (event->spontaneous() && exitCommand_) {
+        event->ignore();
+        QTimer::singleShot(0, this, [this] {
+            if (isLoaded())
+                exitCommand_();
+        });
+        return;
+    }
     closed_ = true;
     QWidget::closeEvent(event);
+}
+
+FaceManager::FaceManager() {
+    if (qGuiApp)
+        connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this](QScreen* removed) {
+            const QRect monitor = removed->geometry();
+            for (const QPointer<FaceWindow>& w : windows_)
+                if (w && w->isLoaded())
+                    bringOntoAMonitor(w, monitor);
+        });
 }
 
 void FaceManager::setFactory(FaceKind kind, Factory factory) {
@@ -104,8 +128,12 @@ FaceWindow* FaceManager::window(FaceKind kind) const {
 
 FaceWindow* FaceManager::create(FaceKind kind) {
     auto& slot = windows_[index(kind)];
-    if (!slot && factories_[index(kind)])
+    if (!slot && factories_[index(kind)]) {
         slot = factories_[index(kind)]();
+        // A close from outside is the face's exit command; a face with one of its own (a question first) keeps it.
+        if (FaceWindow* w = slot; w && !w->hasExitCommand())
+            w->setExitCommand([this, w] { run(Command::Exit, w); });
+    }
     return slot;
 }
 

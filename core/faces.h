@@ -31,6 +31,10 @@ public:
     TickGate* gate() { return &gate_; }
     // Loaded: created and not yet closed, shown or hidden.
     bool isLoaded() const { return !closed_; }
+    // What a close from outside the program (the window manager's close, Alt+F4) does instead of closing the window
+    // alone: the face's exit command, run once back in the event loop. Without one, such a close just closes.
+    void setExitCommand(std::function<void()> exit) { exitCommand_ = std::move(exit); }
+    bool hasExitCommand() const { return bool(exitCommand_); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -38,6 +42,7 @@ protected:
 private:
     FaceKind kind_;
     bool closed_ = false;
+    std::function<void()> exitCommand_;
     TickGate gate_;
 };
 
@@ -50,6 +55,9 @@ class FaceManager : public QObject, public FaceCommands {
 public:
     using Factory = std::function<FaceWindow*()>;
     using Handler = std::function<void(FaceWindow* from)>;
+
+    // Faces left on no monitor when one is removed move to the primary monitor (hidden ones too).
+    FaceManager();
 
     void setFactory(FaceKind kind, Factory factory);
     // For Command::Screensaver, Options and About.

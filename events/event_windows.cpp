@@ -6,6 +6,7 @@
 #include "core/program_info.h"
 #include "core/settings_store.h"
 #include "core/twips.h"
+#include "platform/desktop/window_attention.h"
 #include "platform/sound/sound_service.h"
 #include "platform/trace.h"
 
@@ -17,8 +18,10 @@
 namespace qx {
 
 namespace {
+// Both windows stay above the others (a full-screen window included, once they have the focus): an alarm that opens
+// behind another window is an alarm missed.
 constexpr Qt::WindowFlags kDialogFrame =
-    Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint;
 
 // Plain text always: the alarm's message comes from the store, and markup in it must show as the characters typed.
 QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry) {
@@ -81,7 +84,8 @@ QUrl Speciale::mailUrl() {
 }
 
 Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const QUrl&)> openUrl)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::WindowStaysOnTopHint),
       Al_Suono(std::move(melody)) {
     setObjectName(QStringLiteral("speciale"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -157,7 +161,8 @@ RealEventWindows::RealEventWindows(const SettingsStore& store, std::shared_ptr<S
                                    std::function<void(const QUrl&)> openUrl)
     : store_(store), Al_Suono(std::move(melody)), openUrl_(std::move(openUrl)) {}
 
-// Creates (and so loads) the window the first time, afterwards only brings it to the front.
+// Creates (and so loads) the window the first time, afterwards only brings it to the front; either way it is put
+// before the user with the urgency hint, also under a window manager that holds new windows back.
 template <typename Window, typename Make> static void openOnce(QPointer<Window>& window, Make make) {
     if (!window) {
         window = make();
@@ -165,6 +170,7 @@ template <typename Window, typename Make> static void openOnce(QPointer<Window>&
     }
     window->raise();
     window->activateWindow();
+    demandAttention(window->windowHandle());
 }
 
 void RealEventWindows::openAllarme() {

@@ -8,6 +8,7 @@
 #include "faces/large_face_picture.h"
 #include "platform/boundary_timer.h"
 #include "platform/clock.h"
+#include "platform/desktop/window_attention.h"
 #include "platform/trace.h"
 
 #include <QAction>
@@ -110,14 +111,17 @@ Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& comma
     setPalette(pal);
     setAutoFillBackground(true);
     setMask(clientMask(outerRectangle({2, 23}, {664, 217}), frames::kFixedSingle));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(centredClientPos(kClientSize, frames::kFixedSingle, screen->geometry()));
+    move(centredClientPos(kClientSize, frames::kFixedSingle, primaryArea()));
 
+    // The window manager's close is the exit button: it asks first while a stopwatch or countdown runs.
+    setExitCommand([this] { requestFace(faiName(Command::Exit)); });
     buildToolbar();
     buildModeMenu();
     Image1 = new LargeFacePicture(model_, this);
     // Only the face picture drags the window; the toolbar's empty end does nothing.
     new DragHandle(Image1);
+    // The face's one pop-up menu is its mode menu: the Menu key and Shift+F10 open it over the picture.
+    new MenuKeys(this, MenuMode, Image1);
 
     // A change of the alarm setting shows at once: the store replaces its file by rename, which its folder reports.
     settingsWatcher_ = new QFileSystemWatcher(this);
@@ -167,6 +171,9 @@ void Digitale::buildToolbar() {
         button->setObjectName(QStringLiteral("Button%1").arg(number));
         // Twelve buttons share the window's width; the style's own padding would push the last ones off the edge.
         button->setFixedSize(kClientSize.width() / 12, kToolbarHeight);
+        // A toolbar's buttons take no focus by default: here they are the face's only controls, reached with Tab
+        // and pressed with Space.
+        button->setFocusPolicy(Qt::TabFocus);
         if (entry.command)
             connect(action, &QAction::triggered, this, [this, command = *entry.command] { onCommand(command); });
         else
@@ -204,9 +211,15 @@ void Digitale::chooseMode(LargeMode mode) {
 
 void Digitale::onModeButton(int number) {
     switch (number) {
-    case 1:
-        MenuMode->popup(QCursor::pos());
+    case 1: {
+        // At the pointer for a click; under the button when it was pressed from the keyboard.
+        QWidget* button = Toolbar1->widgetForAction(buttons_[0]);
+        const QPoint pointer = QCursor::pos();
+        MenuMode->popup(button->rect().contains(button->mapFromGlobal(pointer))
+                            ? pointer
+                            : button->mapToGlobal(button->rect().bottomLeft()));
         return;
+    }
     case 2:
         model_.startOrResume();
         break;
@@ -287,7 +300,10 @@ void Digitale::showEndMessage(const QString& message) {
                       grid->rowCount(), 0, 1, grid->columnCount());
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // The end of a countdown must be seen: above the other windows, with the urgency hint.
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
     box->show();
+    demandAttention(box->windowHandle());
     traceEvent("countdown-message", message);
 }
 
@@ -345,6 +361,9 @@ void Digitale::sync(bool now, std::int64_t newSecond) {
             continue;
         buttons_[i]->setEnabled(state.enabled);
         buttons_[i]->setToolTip(state.toolTip);
+        // The buttons show only pictures: a screen reader reads the tooltip.
+        if (QWidget* button = Toolbar1->widgetForAction(buttons_[i]))
+            button->setAccessibleName(state.toolTip);
         shownButtons_[i] = state;
     }
     const LargeFaceView& view = model_.view();

@@ -112,7 +112,7 @@ Mini::Mini(const Clock& clock, FaceCommands& commands)
     setObjectName(QStringLiteral("Mini"));
     setWindowTitle(QStringLiteral("Form1"));
     setFixedSize(kClient);
-    move(kPlace);
+    move(placeOnPrimary(kPlace, size()));
     // The star is wider than the client area: its left and right points end at the window's edges.
     setMask(clientMask(outerPolygon(kStar), frames::kThinFixed) & QRegion(rect()));
     setAttribute(Qt::WA_OpaquePaintEvent);

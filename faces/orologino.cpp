@@ -39,17 +39,18 @@ const MenuEntry kMenu[] = {
 } // namespace
 
 Orologino::Orologino(const Clock& clock, FaceCommands& commands)
-    : FaceWindow(FaceKind::Mini, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus), model_(clock),
+    : FaceWindow(FaceKind::Mini, Qt::Tool | Qt::WindowStaysOnTopHint), model_(clock),
       labels_(msSansSerif(9.75, true), QStringLiteral("0123456789") + OvalFace::timeSeparator(QLocale::system()),
               devicePixelRatioF()) {
     setObjectName(QStringLiteral("Orologino"));
     setWindowTitle(QStringLiteral("Form1"));
-    // Above every window, without taking the focus from the one the user works in, now or when it is shown.
+    // Above every window, without taking the focus from the one the user works in when it is shown. A click still
+    // gives it the focus, so that the keyboard reaches its menu (the Menu key) and the window manager's close.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    // A window that never takes the focus is never active: its tooltip must show all the same.
+    // A window that is not active must show its tooltip all the same.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setFixedSize(kClient);
-    move(kPlace);
+    move(placeOnPrimary(kPlace, size()));
     setMask(clientMask(outerEllipse({5, 31}, {97, 101}), frames::kThinFixed));
     setAttribute(Qt::WA_OpaquePaintEvent);
 

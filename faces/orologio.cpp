@@ -57,9 +57,9 @@ Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceCommands& comma
     setObjectName(QStringLiteral("Orologio"));
     store.firstRunInit();
     BB_Suono_ = sound.bind(programFolder + QLatin1String("/BigBen.wav"));
-    Al_Suono_ = sound.bind(programFolder + QLatin1String("/Allarme.mid"));
+    Al_Suono_ = sound.bind(programFolder + QLatin1String("/Allarme.mid"), SoundRole::Alarm);
     setFixedSize(pxi(3270), pxi(3225));
-    move(pxi(8535), pxi(5460));
+    move(placeOnPrimary({pxi(8535), pxi(5460)}, size()));
     setMask(clientMask(outerEllipse({15, 31}, {212, 227}), frames::kFixed));
     setAttribute(Qt::WA_OpaquePaintEvent);
 

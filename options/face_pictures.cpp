@@ -38,7 +38,9 @@ class Silence final : public SoundService {
     };
 
 public:
-    std::unique_ptr<SoundObject> bind(const QString&) override { return std::make_unique<Mute>(); }
+    std::unique_ptr<SoundObject> bind(const QString&, SoundRole = SoundRole::Event) override {
+        return std::make_unique<Mute>();
+    }
     void playSync(const QString&) override {}
 };
 } // namespace

@@ -2,6 +2,7 @@
 #include "options/opzionifrm.h"
 
 #include "assets/artwork.h"
+#include "core/face_chrome.h"
 #include "core/faces.h"
 #include "core/fonts.h"
 #include "core/settings_store.h"
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -41,16 +43,44 @@ const QColor kCrossYellow(255, 255, 0);
 const QColor kDisplayGreen(0, 255, 0);
 const QColor kReadoutPanel(165, 173, 156);
 
-// A picture box that answers a click of the left button; disabled, it does not respond.
+// A picture box that answers a click of the left button, and Space or Enter once reached with Tab; disabled, it does
+// not respond.
 class ClickPicture : public QLabel {
 public:
     ClickPicture(QWidget* parent, const char* name, std::function<void()> onClick)
         : QLabel(parent), onClick_(std::move(onClick)) {
         setObjectName(QLatin1String(name));
         setAlignment(Qt::AlignCenter);
+        setFocusPolicy(Qt::StrongFocus);
     }
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->modifiers() == Qt::NoModifier &&
+            (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+            onClick_();
+            return;
+        }
+        QLabel::keyPressEvent(event);
+    }
+    void paintEvent(QPaintEvent* event) override {
+        QLabel::paintEvent(event);
+        if (!hasFocus())
+            return;
+        // Where the keyboard is: a dotted frame just inside the picture.
+        QPainter p(this);
+        p.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        QLabel::focusInEvent(event);
+        update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QLabel::focusOutEvent(event);
+        update();
+    }
+
     void mousePressEvent(QMouseEvent* event) override { pressed_ = event->button() == Qt::LeftButton; }
     void mouseReleaseEvent(QMouseEvent* event) override {
         const bool click =
@@ -237,7 +267,7 @@ void Opzionifrm::buildClockPage(QWidget* page) {
     auto* bell = new ClickPicture(Frame1, "campana_pic", [this] { onBell(); });
     bell->setGeometry(10, 26, 48, 48);
     bell->setPixmap(renderArtwork(QStringLiteral("options_bell"), {48, 48}, devicePixelRatioF()));
-    bell->setToolTip(QStringLiteral("Click per riprodurre o interrompere il suono di allarme"));
+    setPictureToolTip(bell, QStringLiteral("Click per riprodurre o interrompere il suono di allarme"));
 
     caption(Frame1, QStringLiteral("Ore:"), QRect(72, 20, 50, 16))->setObjectName(QStringLiteral("lblOre"));
     ore = timeDisplay(Frame1, "ore", QRect(72, 38, 36, 30));
@@ -265,14 +295,15 @@ void Opzionifrm::buildClockPage(QWidget* page) {
     auto* chime = new ClickPicture(page, "rintocco_pic", [this] { onChime(); });
     chime->setGeometry(176, 162, 48, 48);
     chime->setPixmap(renderArtwork(QStringLiteral("options_chime"), {48, 48}, devicePixelRatioF()));
-    chime->setToolTip(QStringLiteral("Click per riprodurre alternativamente il rintocco ora e il rintocco mezz'ora"));
+    setPictureToolTip(chime,
+                      QStringLiteral("Click per riprodurre alternativamente il rintocco ora e il rintocco mezz'ora"));
     rintocco_pic = chime;
     rintocco_line = new Cross(chime, "rintocco_line", 3);
 
     auto* bigBen = new ClickPicture(page, "BigBen_pic", [this] { ctx_.BB_Suono->play(); });
     bigBen->setGeometry(250, 8, 64, 160);
     bigBen->setPixmap(renderArtwork(QStringLiteral("options_bigben"), {64, 160}, devicePixelRatioF()));
-    bigBen->setToolTip(QStringLiteral("Click per riprodurre il suono di mezzogiorno e mezzanotte"));
+    setPictureToolTip(bigBen, QStringLiteral("Click per riprodurre il suono di mezzogiorno e mezzanotte"));
     BigBen_pic = bigBen;
     BigBen_line = new Cross(bigBen, "BigBen_line", 5);
 }

@@ -275,7 +275,50 @@ void SaverWindow::leave(const char* why) {
 void SaverWindow::closeEvent(QCloseEvent* event) {
     if (!leaving_)
         stopForLeaving("closed"); // closed from outside (the window manager): the same way out
+    for (const QPointer<QWidget>& cover : covers_)
+        if (cover)
+            cover->close();
     FaceWindow::closeEvent(event);
+}
+
+namespace {
+// Black over one screen; what it is given (keys, pointer movements) goes to the face.
+class Cover : public QWidget {
+public:
+    Cover(SaverWindow* face, QScreen* screen)
+        : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), face_(face) {
+        setObjectName(QStringLiteral("cover"));
+        setAttribute(Qt::WA_DeleteOnClose);
+        QPalette black = palette();
+        black.setColor(QPalette::Window, Qt::black);
+        setPalette(black);
+        setAutoFillBackground(true);
+        setMouseTracking(true);
+        setScreen(screen);
+        setGeometry(screen->geometry());
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { forward(event); }
+    void mouseMoveEvent(QMouseEvent* event) override { forward(event); }
+
+private:
+    void forward(QEvent* event) {
+        if (face_)
+            QCoreApplication::sendEvent(face_, event);
+    }
+    QPointer<SaverWindow> face_;
+};
+} // namespace
+
+void SaverWindow::coverOtherScreens() {
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen == this->screen())
+            continue;
+        auto* cover = new Cover(this, screen);
+        cover->showFullScreen();
+        covers_.emplace_back(cover);
+    }
 }
 
 void SaverWindow::stopForLeaving(const char* why) {
@@ -356,9 +399,12 @@ SaverWindow* startScreensaver(const Clock& clock, const SettingsStore& store, Ra
     QScreen* screen = QGuiApplication::primaryScreen();
     const Stage stage{screen ? screen->geometry().size() : Stage::kDesign, screen ? screen->devicePixelRatio() : 1.0};
     auto* window = new SaverWindow(makeFace(*kind, stage), stage, clock, store, random, pointer);
-    if (screen)
+    if (screen) {
+        window->setScreen(screen);
         window->setGeometry(screen->geometry());
+    }
     window->showFullScreen();
+    window->coverOtherScreens();
     window->raise();
     window->activateWindow();
     return window;

@@ -7,10 +7,12 @@
 #include "saver/saver_face.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QTimer>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace qx {
 class BoundaryTimer;
@@ -56,6 +58,10 @@ public:
     int pointsSprinkled() const { return sprinkled_; }
     bool leaving() const { return leaving_; }
     bool isTimer1Active() const;
+    // Covers every screen but this window's own with black, for as long as this window is open; a key or a pointer
+    // movement over a cover counts as one over the face.
+    void coverOtherScreens();
+    const std::vector<QPointer<QWidget>>& covers() const { return covers_; }
     // The labels' text: the maker's name, web address and e-mail.
     static QString makerLabel(int index);
 
@@ -110,10 +116,12 @@ private:
     bool grabbed_ = false;
     bool grabAsked_ = false;
     bool leaving_ = false;
+    std::vector<QPointer<QWidget>> covers_;
 };
 
 // The start-up routine: hides the pointer, reads "Salvaschermo" once, and opens the face it names full screen on the
-// primary screen. Returns nullptr, with the pointer shown again, when the setting names no face.
+// primary screen, every other screen black. Returns nullptr, with the pointer shown again, when the setting names no
+// face.
 SaverWindow* startScreensaver(const Clock& clock, const SettingsStore& store, Random& random, HiddenPointer& pointer);
 
 } // namespace qx::saver

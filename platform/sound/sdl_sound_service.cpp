@@ -1,12 +1,15 @@
 // The sound service on SDL2_mixer: WAV files on mixer channels, MIDI files through FluidSynth on the music stream.
 #include "platform/sound/sound_service.h"
 
+#include "platform/trace.h"
+
 #include <QAbstractEventDispatcher>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtEndian>
 #include <SDL.h>
@@ -163,6 +166,17 @@ void SDLCALL onChannelFinished(int channel) {
     wait.finished.notify_all();
 }
 
+// The name and role the sound server shows for a stream.
+const char* roleName(SoundRole role) {
+    return role == SoundRole::Alarm ? "alarm" : "event";
+}
+
+// A MIDI file's stand-in: the WAV file of the same name beside it.
+QString wavBeside(const QString& midiPath) {
+    const QFileInfo info(midiPath);
+    return info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1String(".wav");
+}
+
 class SdlSoundObject;
 
 // The format SDL_mixer opened with; decoded sounds are in it.
@@ -178,6 +192,9 @@ struct MixSpec {
 class Device {
 public:
     explicit Device(SdlSoundOptions options) : options_(std::move(options)) {
+        if (options_.soundFont.isEmpty())
+            options_.soundFont = findSoundFont();
+        midiPlayable_ = !options_.soundFont.isEmpty() && QFileInfo(options_.soundFont).isFile();
         idleTimer_.setSingleShot(true);
         QObject::connect(&idleTimer_, &QTimer::timeout, &idleTimer_, [this] { closeIfIdle(); });
     }
@@ -189,8 +206,12 @@ public:
     // until retryAfterFailure has passed. The retry runs only when something is to be played, never on a timer: a
     // failed open costs 2 ms without a sound server, up to about 120 ms on bare ALSA (SDL waits for its device
     // watcher to wake up and quit), and a program that runs all day then finds a sound server started after it.
-    bool ready();
+    // A sound of `role` is to start: a device open for another role and playing nothing is opened again for it,
+    // so that the sound server shows what plays; one that is playing keeps its role.
+    bool ready(SoundRole role = SoundRole::Event);
     bool isOpen() const { return open_; }
+    // Whether MIDI files can be played: there is a General MIDI font.
+    bool midiPlayable() const { return midiPlayable_; }
     // Something has started playing: the device stays open until some time after it ends.
     void soundStarted();
     // Silences and frees everything, closes the device and refuses to open it again.
@@ -221,7 +242,9 @@ private:
     };
 
     SdlSoundOptions options_;
+    bool midiPlayable_ = false;
     bool open_ = false;
+    SoundRole openRole_ = SoundRole::Event;
     bool shutDown_ = false;
     std::optional<SteadyClock::time_point> lastFailure_;
     qint64 bytesPerSecond_ = qint64(kFrequency) * kOutputChannels * 2;
@@ -234,7 +257,8 @@ private:
 
 class SdlSoundObject final : public SoundObject {
 public:
-    SdlSoundObject(std::shared_ptr<Device> device, QString path) : device_(std::move(device)), path_(std::move(path)) {
+    SdlSoundObject(std::shared_ptr<Device> device, QString path, SoundRole role)
+        : device_(std::move(device)), path_(std::move(path)), role_(role) {
         device_->attach(this);
     }
     ~SdlSoundObject() override {
@@ -245,14 +269,16 @@ public:
     SdlSoundObject& operator=(const SdlSoundObject&) = delete;
 
     void play() override {
-        if (!device_->ready() || !load())
+        if (!device_->ready(role_) || !load())
             return;
         if (chunk_) {
             const int channel = ownsChannel(channel_, this) ? channel_ : claimChannel(this);
             if (channel >= 0)
                 channel_ = Mix_PlayChannel(channel, chunk_.get(), 0);
-            if (channel_ >= 0)
+            if (channel_ >= 0) {
                 device_->soundStarted();
+                traceEvent("sound", chunkPath_);
+            }
             return;
         }
         // SDL_mixer cannot rewind a FluidSynth song, and one that was interrupted resumes late with a stale tail; a
@@ -265,6 +291,7 @@ public:
             fresh_ = false;
             halted_ = false;
             device_->soundStarted();
+            traceEvent("sound", path_);
         }
     }
 
@@ -313,14 +340,21 @@ private:
             return false;
         loadedStamp_ = stamp;
         QByteArray bytes = readSoundFile(path_, stamp);
+        chunkPath_ = path_;
         if (isMidi(bytes)) {
             if (!isWholeMidi(bytes))
                 return false;
-            midi_ = std::move(bytes);
-            if (buildMusic())
-                return true;
-            midi_.clear();
-            return false;
+            if (device_->midiPlayable()) {
+                midi_ = std::move(bytes);
+                if (buildMusic())
+                    return true;
+                midi_.clear();
+            }
+            // No font to play it with, or one FluidSynth cannot read: the tone of the WAV beside it, if any.
+            chunkPath_ = wavBeside(path_);
+            bytes = readSoundFile(chunkPath_, FileStamp::of(chunkPath_));
+            if (isMidi(bytes))
+                bytes.clear();
         }
         chunk_ = decodeChunk(bytes);
         return chunk_ != nullptr;
@@ -340,6 +374,8 @@ private:
 
     std::shared_ptr<Device> device_;
     QString path_;
+    SoundRole role_;
+    QString chunkPath_; // the file chunk_ was decoded from: path_, or a MIDI file's WAV stand-in
     std::optional<FileStamp> loadedStamp_;
     ChunkPtr chunk_;
     int channel_ = -1;
@@ -349,7 +385,13 @@ private:
     bool halted_ = false; // stop() cut music_ short
 };
 
-bool Device::ready() {
+bool Device::ready(SoundRole role) {
+    if (open_ && role != openRole_ && Mix_Playing(-1) == 0 && Mix_PlayingMusic() == 0) {
+        for (SdlSoundObject* object : objects_)
+            object->suspend();
+        close();
+    }
+    openRole_ = open_ ? openRole_ : role;
     if (open_)
         return true;
     if (shutDown_)
@@ -372,8 +414,14 @@ bool Device::open() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // The name the sound server shows for our stream.
     const QByteArray appName = QCoreApplication::applicationName().toUtf8();
-    if (!appName.isEmpty())
+    if (!appName.isEmpty()) {
         SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, appName.constData());
+        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, appName.constData());
+    }
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, roleName(openRole_));
+    // SDL 2.26 passes the role hint on to no sound server; PulseAudio (and PipeWire's stand-in for it) take the
+    // properties of a connection from the environment when the connection is made, that is at this open.
+    qputenv("PULSE_PROP_media.role", roleName(openRole_));
 
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         quitSdlIfUnused();
@@ -386,7 +434,8 @@ bool Device::open() {
     }
     // The device may have settled on another rate or channel count; chunks are decoded to whatever it chose.
     MixSpec opened;
-    if (Mix_QuerySpec(&opened.frequency, &opened.format, &opened.channels) != 0 && opened.frequency > 0 && opened.channels > 0) {
+    if (Mix_QuerySpec(&opened.frequency, &opened.format, &opened.channels) != 0 && opened.frequency > 0 &&
+        opened.channels > 0) {
         bytesPerSecond_ = qint64(opened.frequency) * opened.channels * (SDL_AUDIO_BITSIZE(opened.format) / 8);
         bufferTime_ = milliseconds(kBufferFrames * 1000 / opened.frequency + 1);
     }
@@ -484,13 +533,13 @@ public:
     explicit SdlSoundService(const SdlSoundOptions& options) : device_(std::make_shared<Device>(options)) {}
     ~SdlSoundService() override { device_->shutDown(); }
 
-    std::unique_ptr<SoundObject> bind(const QString& path) override {
-        return std::make_unique<SdlSoundObject>(device_, path);
+    std::unique_ptr<SoundObject> bind(const QString& path, SoundRole role = SoundRole::Event) override {
+        return std::make_unique<SdlSoundObject>(device_, path, role);
     }
 
     void playSync(const QString& path) override {
         const auto start = SteadyClock::now();
-        if (!device_->ready())
+        if (!device_->ready(SoundRole::Event))
             return;
         Mix_Chunk* chunk = device_->syncChunk(path);
         if (!chunk)
@@ -535,6 +584,29 @@ private:
 };
 
 } // namespace
+
+QString findSoundFont(const QString& sdlSoundFonts, const std::function<bool(const QString&)>& isFile) {
+    QStringList candidates = sdlSoundFonts.split(QRegularExpression(QStringLiteral("[:;]")), Qt::SkipEmptyParts);
+    candidates += {
+        // Debian and Ubuntu: the alternatives link to whichever General MIDI font is installed, then the fonts.
+        QStringLiteral("/usr/share/sounds/sf2/default-GM.sf2"),
+        QStringLiteral("/usr/share/sounds/sf2/FluidR3_GM.sf2"),
+        QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2"),
+        // Fedora (fluid-soundfont-gm, with its default link) and Arch (soundfont-fluid, freepats-general-midi).
+        QStringLiteral("/usr/share/soundfonts/default.sf2"),
+        QStringLiteral("/usr/share/soundfonts/FluidR3_GM.sf2"),
+        QStringLiteral("/usr/share/soundfonts/freepats-general-midi.sf2"),
+    };
+    for (const QString& candidate : std::as_const(candidates))
+        if (isFile(candidate))
+            return candidate;
+    return {};
+}
+
+QString findSoundFont() {
+    return findSoundFont(qEnvironmentVariable("SDL_SOUNDFONTS"),
+                         [](const QString& path) { return QFileInfo(path).isFile(); });
+}
 
 std::unique_ptr<SoundService> makeSdlSoundService() {
     return makeSdlSoundService(SdlSoundOptions{});

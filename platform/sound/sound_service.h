@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace qx {
@@ -16,20 +17,33 @@ public:
     virtual bool isPlaying() const = 0;
 };
 
+// What a sound is for. The sound server shows it beside the program's name, so that a volume mixer can tell the
+// alarm from the chimes.
+enum class SoundRole { Event, Alarm };
+
 class SoundService {
 public:
     virtual ~SoundService() = default;
-    virtual std::unique_ptr<SoundObject> bind(const QString& path) = 0; // never null, even for a missing file
+    // Never null, even for a missing file.
+    virtual std::unique_ptr<SoundObject> bind(const QString& path, SoundRole role = SoundRole::Event) = 0;
     // Plays a WAV file and returns when it has ended; never later than the file's length plus a short margin
     // (about 250 ms), whatever the device does. Returns at once when there is no device or the file is missing/broken.
     virtual void playSync(const QString& path) = 0;
 };
 
-// The General MIDI sound font; FluidSynth's built-in default path does not exist on Debian.
-inline constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+// The General MIDI sound font MIDI files are played with: the first existing file among the paths of `sdlSoundFonts`
+// (the user's SDL_SOUNDFONTS, paths separated by ':' or ';'), Debian's alternatives link
+// /usr/share/sounds/sf2/default-GM.sf2, then the fonts' usual places on Debian, Fedora and Arch. Empty when there is
+// none. (FluidSynth's built-in default path does not exist on these systems, and SDL_mixer's own search stops at
+// the variable.)
+QString findSoundFont(const QString& sdlSoundFonts, const std::function<bool(const QString&)>& isFile);
+QString findSoundFont(); // SDL_SOUNDFONTS and the file system
 
 struct SdlSoundOptions {
-    QString soundFont = QString::fromLatin1(kDefaultSoundFont);
+    // Empty: findSoundFont(). A MIDI file that cannot be played (no font, or one FluidSynth cannot read) plays the
+    // WAV file of the same name beside it instead, when there is one: the alarm is heard as a tone rather than not
+    // at all.
+    QString soundFont;
     // A failed device open is not tried again before this long, so a missing device costs nothing per call, yet a
     // sound server started after the program is picked up.
     std::chrono::milliseconds retryAfterFailure{30'000};

@@ -8,6 +8,7 @@
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace qx;
@@ -272,6 +274,54 @@ TEST(ExitThroughTheSplash, ClockWindowsCloseAndTheSplashOpens) {
     EXPECT_EQ(faces.window(FaceKind::Analogico), nullptr);
     EXPECT_EQ(faces.window(FaceKind::Mini), nullptr);
     delete splash;
+}
+
+// A close from the window manager (Alt+F4, the close box) reaches the face's native window as a close event of
+// its own, which Qt hands on as a spontaneous close.
+void closeFromOutside(QWidget* w) {
+    QCloseEvent event;
+    QCoreApplication::sendEvent(w->windowHandle(), &event);
+}
+
+TEST(ExitThroughTheSplash, ACloseFromTheWindowManagerIsTheFacesExitCommand) {
+    const struct {
+        const char* name;
+        FaceKind face;
+    } cases[] = {
+        {"the analog face", FaceKind::Analogico},
+        {"the tiny face, which used to leave the hidden analog window running", FaceKind::Mini},
+    };
+    for (const auto& c : cases) {
+        FaceManager faces;
+        faces.setFactory(FaceKind::Analogico, [] { return new FaceWindow(FaceKind::Analogico); });
+        faces.setFactory(FaceKind::Mini, [] { return new FaceWindow(FaceKind::Mini); });
+        int exits = 0;
+        QObject::connect(&faces, &FaceManager::exiting, &faces, [&] { ++exits; });
+        faces.loadOrologio();
+        faces.showFace(c.face);
+        closeFromOutside(faces.window(c.face));
+        settle();
+        EXPECT_EQ(exits, 1) << c.name << ": through the closing splash";
+        EXPECT_EQ(faces.window(FaceKind::Analogico), nullptr) << c.name;
+        EXPECT_EQ(faces.window(c.face), nullptr) << c.name;
+    }
+}
+
+TEST(ExitThroughTheSplash, TheProgramsOwnCloseOfAFaceIsNoExit) {
+    FaceManager faces;
+    faces.setFactory(FaceKind::Analogico, [] { return new FaceWindow(FaceKind::Analogico); });
+    faces.setFactory(FaceKind::Mini, [] { return new FaceWindow(FaceKind::Mini); });
+    int exits = 0;
+    QObject::connect(&faces, &FaceManager::exiting, &faces, [&] { ++exits; });
+    faces.loadOrologio();
+    faces.showFace(FaceKind::Mini);
+    faces.showFace(FaceKind::Analogico, faces.window(FaceKind::Mini));
+    settle();
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(faces.window(FaceKind::Mini), nullptr);
+    ASSERT_NE(faces.window(FaceKind::Analogico), nullptr);
+    EXPECT_TRUE(faces.window(FaceKind::Analogico)->isVisible());
+    delete faces.window(FaceKind::Analogico);
 }
 
 // --- the screensaver launch ----------------------------------------------------------------------------------------

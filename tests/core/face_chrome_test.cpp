@@ -71,6 +71,43 @@ TEST(FaceChrome, DraggingKeepsThePressedPointUnderThePointerWithAnyButton) {
     EXPECT_EQ(window.pos(), start + QPoint(10, 5));
 }
 
+TEST(FaceChrome, MotionsQueuedBeforeTheWindowMovedStillEndAtThePointer) {
+    // A fast drag: every motion was reported against where the window was at the press, since the window manager
+    // has not yet moved it for the earlier ones. Only the pointer's place on the screen counts.
+    QWidget window;
+    window.setGeometry(100, 100, 200, 100);
+    auto* picture = new QWidget(&window);
+    picture->setGeometry(0, 40, 200, 60);
+    new DragHandle(picture);
+    const QPoint origin = picture->mapToGlobal(QPoint(0, 0));
+    const auto at = [&](QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(global - origin), QPointF(global), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(picture, &event);
+    };
+    at(QEvent::MouseButtonPress, origin + QPoint(50, 20), Qt::LeftButton, Qt::LeftButton);
+    for (int i = 1; i <= 20; ++i)
+        at(QEvent::MouseMove, origin + QPoint(50 + 7 * i, 20 - 3 * i), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(window.pos(), QPoint(100 + 140, 100 - 60)) << "the pressed point is under the pointer";
+}
+
+TEST(FaceChrome, APlaceIsKeptInsideTheArea) {
+    const QRect area(800, 0, 1024, 740); // a primary monitor right of another, a panel along its bottom
+    const struct {
+        const char* name;
+        QPoint pos;
+        QSize size;
+        QPoint kept;
+    } cases[] = {
+        {"inside: unchanged", {900, 100}, {100, 100}, {900, 100}},
+        {"past the right edge: moved left", {1800, 100}, {100, 100}, {1724, 100}},
+        {"below the panel: moved up", {900, 700}, {100, 100}, {900, 640}},
+        {"on the other monitor: moved right", {100, 100}, {100, 100}, {800, 100}},
+        {"larger than the area: its top-left corner", {900, 100}, {2000, 1000}, {800, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(keptInside(c.pos, c.size, area), c.kept) << c.name;
+}
+
 // A program with only some of its windows: the analog face and the about window.
 class Commands : public ::testing::Test {
 protected:

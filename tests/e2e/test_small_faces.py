@@ -153,7 +153,7 @@ class SmallFacesTest(unittest.TestCase):
             app, win, g = self.open_face(s, OVAL_FACE)
             wait_until(lambda: win in s.stacking(), 5, message="the window manager does not list the oval")
             self.assertIn("_NET_WM_STATE_ABOVE", s.window_property(win, "_NET_WM_STATE"))
-            self.assertIn("accepts input or input focus: False", s.window_property(win, "WM_HINTS"))
+            # It accepts the focus, for the keyboard's way to its menu, but only a click gives it: not its showing.
             active = s.run(["xdotool", "getactivewindow"], check=False).stdout.strip()
             self.assertNotEqual(active, str(win), "showing the oval does not activate it")
 

@@ -53,8 +53,8 @@ private:
 class TimedSound final : public SoundService {
 public:
     explicit TimedSound(test::FakeClock& clock) : clock_(clock) {}
-    std::unique_ptr<SoundObject> bind(const QString& path) override {
-        return std::make_unique<TimedObject>(fake.bind(path), clock_,
+    std::unique_ptr<SoundObject> bind(const QString& path, SoundRole role = SoundRole::Event) override {
+        return std::make_unique<TimedObject>(fake.bind(path, role), clock_,
                                              path.endsWith(QLatin1String("BigBen.wav")) ? kBigBenMs : 0);
     }
     void playSync(const QString& path) override {
@@ -295,6 +295,7 @@ TEST(AlarmWindow, ShowsTheMessagePlaysAndOkStopsTheMelody) {
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Quadrantix - Allarme!"));
     EXPECT_EQ(w->size(), QSize(329, 144));
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint) << "an alarm behind another window is missed";
     EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Riunione\nalle 8"));
     EXPECT_EQ(sound.events(), std::vector<QString>{"play:/q/Allarme.mid"}) << "played once, only brought forward";
     w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
@@ -338,6 +339,7 @@ TEST(GreetingWindow, MailButtonWritesToTheMakerAndXStopsTheMelody) {
     EXPECT_LT(parts[0]->geometry().right(), parts[1]->x());
     EXPECT_LT(parts[1]->geometry().right(), parts[2]->x());
     EXPECT_LE(parts[2]->geometry().right(), w->width() - 1);
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
     w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0].scheme(), QStringLiteral("mailto"));

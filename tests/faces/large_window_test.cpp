@@ -17,8 +17,10 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -32,6 +34,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace qx;
@@ -401,6 +404,62 @@ TEST_F(DigitaleTest, WhileTimingRunsFaceButtonsAskFirst) {
         delete face.data();
         if (FaceWindow* analog = faces.window(FaceKind::Analogico))
             analog->hide();
+    }
+}
+
+TEST_F(DigitaleTest, TheToolbarIsReachedWithTabAndReadAloudByItsTooltips) {
+    Digitale* w = open();
+    modeItem(w, "Crono_menu")->trigger(); // tooltips change with the mode: the names follow them
+    for (int number = 1; number <= 12; ++number) {
+        QToolButton* b = button(w, number);
+        ASSERT_NE(b, nullptr) << number;
+        EXPECT_TRUE(b->focusPolicy() & Qt::TabFocus) << "button " << number;
+        EXPECT_FALSE(b->toolTip().isEmpty()) << "button " << number;
+        EXPECT_EQ(b->accessibleName(), b->toolTip()) << "button " << number;
+    }
+    button(w, 2)->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QCoreApplication::sendEvent(button(w, 2), &press);
+    QCoreApplication::sendEvent(button(w, 2), &release);
+    EXPECT_TRUE(w->model().stopwatch().CronoAttivo()) << "Space pressed \"Avvia\"";
+}
+
+TEST_F(DigitaleTest, TheWindowManagersCloseIsTheExitButton) {
+    const struct {
+        const char* name;
+        bool crono;
+        std::optional<QMessageBox::StandardButton> answer; // none: no question is asked
+        bool exits;
+    } cases[] = {
+        {"nothing running: exits at once", false, std::nullopt, true},
+        {"stopwatch running, No keeps the face", true, QMessageBox::No, false},
+        {"stopwatch running, Yes exits", true, QMessageBox::Yes, true},
+    };
+    for (const auto& c : cases) {
+        Digitale* w = open();
+        QPointer<Digitale> face(w);
+        int exits = 0;
+        const auto connection = QObject::connect(&faces, &FaceManager::exiting, &faces, [&] { ++exits; });
+        if (c.crono) {
+            modeItem(w, "Crono_menu")->trigger();
+            button(w, 2)->click();
+        }
+        std::optional<BoxAnswerer> box;
+        if (c.answer)
+            box.emplace(*c.answer);
+        QCloseEvent event; // as the window manager's close reaches the native window
+        QCoreApplication::sendEvent(w->windowHandle(), &event);
+        EXPECT_TRUE(face && face->isVisible()) << c.name << ": not closed alone, the exit command decides";
+        settle();
+        if (box) {
+            EXPECT_TRUE(box->answered) << c.name;
+            settle();
+        }
+        EXPECT_EQ(exits, c.exits ? 1 : 0) << c.name;
+        EXPECT_EQ(!face || !face->isVisible(), c.exits) << c.name;
+        QObject::disconnect(connection);
+        delete face.data();
     }
 }
 

@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -271,6 +272,31 @@ TEST_F(OptionsTest, BigBenPicturePlaysBigBenUnlessCrossedOut) {
     EXPECT_TRUE(shown(d, "BigBen_line"));
     click(child(d, "BigBen_pic"));
     EXPECT_TRUE(sound.events().empty());
+}
+
+TEST_F(OptionsTest, ThePreviewsAreReachedWithTabStartedFromTheKeyboardAndNamedByTheirTooltips) {
+    const struct {
+        const char* picture;
+        Qt::Key key;
+        const char* played;
+    } cases[] = {
+        {"campana_pic", Qt::Key_Space, "play:/q/Allarme.mid"},
+        {"BigBen_pic", Qt::Key_Return, "play:/q/BigBen.wav"},
+        {"rintocco_pic", Qt::Key_Space, "sync:/q/Ora.wav"},
+    };
+    store.firstRunInit();
+    Opzionifrm* d = open();
+    child<QCheckBox>(d, "Check1")->click(); // the bell answers only while the alarm is on
+    for (const auto& c : cases) {
+        sound.clear();
+        QWidget* picture = child(d, c.picture);
+        EXPECT_TRUE(picture->focusPolicy() & Qt::TabFocus) << c.picture;
+        EXPECT_FALSE(picture->toolTip().isEmpty()) << c.picture;
+        EXPECT_EQ(picture->accessibleName(), picture->toolTip()) << c.picture;
+        QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
+        QCoreApplication::sendEvent(picture, &press);
+        EXPECT_EQ(sound.events(), std::vector<QString>{QString::fromLatin1(c.played)}) << c.picture;
+    }
 }
 
 TEST_F(OptionsTest, StartMarksFollowTheChosenFace) {

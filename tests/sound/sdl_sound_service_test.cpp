@@ -318,12 +318,63 @@ TEST_F(SdlSoundTest, MidiWithoutItsSoundFontIsSilentAndHarmless) {
     options.soundFont = file("missing.sf2");
     {
         const auto service = makeSdlSoundService(options);
-        const auto object = service->bind(midi);
+        const auto object = service->bind(midi, SoundRole::Alarm);
         EXPECT_LT(timed([&] { object->play(); }), 200ms);
         EXPECT_FALSE(object->isPlaying());
         object->stop();
     }
     EXPECT_EQ(recording().peak(), 0);
+}
+
+TEST_F(SdlSoundTest, MidiWithoutItsSoundFontPlaysTheWavBesideIt) {
+    useDiskDevice();
+    const QString midi = write("Allarme.mid", midiNote(4));
+    write("Allarme.wav", sineWav(0.5));
+    SdlSoundOptions options;
+    options.soundFont = file("missing.sf2");
+    {
+        const auto service = makeSdlSoundService(options);
+        const auto object = service->bind(midi, SoundRole::Alarm);
+        object->play();
+        EXPECT_TRUE(object->isPlaying());
+        ASSERT_TRUE(waitUntil([&] { return !object->isPlaying(); }, 3s));
+    }
+    EXPECT_GT(double(recording().audibleFrames()) / kRate, 0.4) << "the tone, whole";
+}
+
+TEST(SoundFont, TheFirstThatExistsOfTheUsersTheDebianLinkAndTheUsualPlaces) {
+    const struct {
+        const char* name;
+        QString sdlSoundFonts;
+        QStringList existing;
+        QString found;
+    } cases[] = {
+        {"the user's own font comes first",
+         "/home/u/my.sf2",
+         {"/home/u/my.sf2", "/usr/share/sounds/sf2/default-GM.sf2"},
+         "/home/u/my.sf2"},
+        {"each of the user's paths in turn, ':' or ';' apart", "/a.sf2:/b.sf2;/c.sf2", {"/c.sf2"}, "/c.sf2"},
+        {"a user's font that is missing is passed over",
+         "/gone.sf2",
+         {"/usr/share/sounds/sf2/default-GM.sf2"},
+         "/usr/share/sounds/sf2/default-GM.sf2"},
+        {"Debian's alternatives link before any font by name",
+         "",
+         {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2"},
+         "/usr/share/sounds/sf2/default-GM.sf2"},
+        {"Debian with another font than TimGM6mb",
+         "",
+         {"/usr/share/sounds/sf2/FluidR3_GM.sf2"},
+         "/usr/share/sounds/sf2/FluidR3_GM.sf2"},
+        {"Fedora", "", {"/usr/share/soundfonts/default.sf2"}, "/usr/share/soundfonts/default.sf2"},
+        {"Arch", "", {"/usr/share/soundfonts/FluidR3_GM.sf2"}, "/usr/share/soundfonts/FluidR3_GM.sf2"},
+        {"none at all", "", {}, ""},
+    };
+    for (const auto& c : cases) {
+        const QString found =
+            findSoundFont(c.sdlSoundFonts, [&](const QString& path) { return c.existing.contains(path); });
+        EXPECT_EQ(found.toStdString(), c.found.toStdString()) << c.name;
+    }
 }
 
 TEST_F(SdlSoundTest, ClosesTheDeviceWhenAllIsQuietAndOpensItAgainToPlay) {

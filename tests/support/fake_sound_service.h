@@ -17,6 +17,7 @@ namespace detail {
 struct FakeSoundJournal {
     std::vector<QString> events;
     std::vector<QString> boundPaths;
+    std::vector<SoundRole> boundRoles; // beside boundPaths
     std::vector<FakeSoundObject*> live;
 };
 } // namespace detail
@@ -58,8 +59,9 @@ private:
 // Records every play, stop and playSync in order as "play:<path>", "stop:<path>", "sync:<path>".
 class FakeSoundService final : public SoundService {
 public:
-    std::unique_ptr<SoundObject> bind(const QString& path) override {
+    std::unique_ptr<SoundObject> bind(const QString& path, SoundRole role = SoundRole::Event) override {
         journal_->boundPaths.push_back(path);
+        journal_->boundRoles.push_back(role);
         return std::make_unique<FakeSoundObject>(journal_, path);
     }
     void playSync(const QString& path) override { journal_->events.push_back(QStringLiteral("sync:") + path); }
@@ -68,6 +70,7 @@ public:
     void clear() { journal_->events.clear(); }
     // Every path given to bind, in order. Binding is not an event: objects are usually bound once, up front.
     const std::vector<QString>& boundPaths() const { return journal_->boundPaths; }
+    const std::vector<SoundRole>& boundRoles() const { return journal_->boundRoles; }
 
     // The objects bound to path that still exist, oldest first.
     std::vector<FakeSoundObject*> objects(const QString& path) const {

@@ -132,7 +132,7 @@ TEST_P(WavFile, IsPcmOfTheRightLengthAndLevelEndingInSilence) {
 
 INSTANTIATE_TEST_SUITE_P(Sounds, WavFile,
                          ::testing::Values(WavCase{"Ora.wav", 1.8, 2.2}, WavCase{"Mezzora.wav", 1.5, 2.5},
-                                           WavCase{"BigBen.wav", 40.0, 59.9}),
+                                           WavCase{"BigBen.wav", 40.0, 59.9}, WavCase{"Allarme.wav", 20.0, 22.0}),
                          [](const auto& info) { return std::string(info.param.name).substr(0, 3); });
 
 TEST(Ora, DiesAwayOnItsOwnBeforeTheFinalFade) {
@@ -373,6 +373,18 @@ TEST(Allarme, IsAWellFormedMidiFileOfAboutTwentySeconds) {
     EXPECT_TRUE(m.programs.front() <= 2 || (m.programs.front() >= 8 && m.programs.front() <= 15)) << m.programs.front();
 }
 
+TEST(Allarme, TheToneStandInSoundsThroughTheWholeTuneWithItsMelody) {
+    const std::vector<double> x = samplesOf(soundBytes("Allarme.wav"));
+    for (int second = 0; second < 20; ++second)
+        EXPECT_GT(dbfs(rms(x, second, second + 1)), -30.0) << "silent in second " << second;
+    // The first bar's notes (C5 E5 G5 C6, an eighth each at 120 beats a minute) come in turn.
+    const double notes[] = {523.25, 659.26, 783.99, 1046.5};
+    for (int i = 1; i < 4; ++i) {
+        const double at = 0.25 * i;
+        EXPECT_GT(levelAt(x, at, at + 0.2, notes[i]), levelAt(x, at - 0.2, at, notes[i]) + 6.0) << "note " << i;
+    }
+}
+
 TEST(Allarme, ReaderRejectsABrokenFile) {
     // The reader above is what vouches for the file: it must see a wrong chunk length and a missing end.
     Bytes b = soundBytes("Allarme.mid");
@@ -383,7 +395,7 @@ TEST(Allarme, ReaderRejectsABrokenFile) {
     EXPECT_NE(readMidi(cut).error, "");
 }
 
-TEST(WriteAll, PutsTheFourFilesInTheFolder) {
+TEST(WriteAll, PutsTheFiveFilesInTheFolder) {
     const auto folder = std::filesystem::temp_directory_path() / ("qx_soundgen_test_" + std::to_string(getpid()));
     std::filesystem::remove_all(folder);
     writeAll(folder / "bin");
@@ -396,7 +408,8 @@ TEST(WriteAll, PutsTheFourFilesInTheFolder) {
     EXPECT_TRUE(tagAt(read("Mezzora.wav"), 8, "WAVE"));
     EXPECT_TRUE(tagAt(read("BigBen.wav"), 8, "WAVE"));
     EXPECT_TRUE(tagAt(read("Allarme.mid"), 0, "MThd"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "bin"), {}), 4) << "leftover temporary files";
+    EXPECT_TRUE(tagAt(read("Allarme.wav"), 8, "WAVE"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "bin"), {}), 5) << "leftover temporary files";
     std::filesystem::remove_all(folder);
 }
 

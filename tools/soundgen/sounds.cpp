@@ -161,6 +161,26 @@ MidiSong allarmeSong() {
     return song;
 }
 
+Score allarmeToneScore() {
+    // The tune's melody and bass as small bells, for a machine without a General MIDI font: the alarm is heard, as
+    // a plainer sound.
+    const MidiSong song = allarmeSong();
+    const double secondsPerTick = song.microsPerQuarter / 1e6 / song.ticksPerQuarter;
+    Score score;
+    std::uint64_t seed = 40;
+    for (const MidiNote& note : song.notes) {
+        const bool melody = note.channel == 0;
+        if (!melody && note.key >= 55)
+            continue; // the accompaniment's chords would blur the bells
+        const Bell bell{noteFrequency(melody ? note.key : note.key + 12), melody ? 1.4 : 1.8,
+                        (melody ? 0.55 : 0.35) * note.velocity / 127.0, seed++};
+        score.strokes.push_back({note.start * secondsPerTick, bell});
+    }
+    score.length = song.length * secondsPerTick + 1.0;
+    score.fadeOut = 1.0;
+    return score;
+}
+
 std::vector<double> render(const Score& score) {
     std::vector<double> out(static_cast<std::size_t>(std::lround(score.length * kSampleRate)), 0.0);
     for (const Stroke& s : score.strokes)
@@ -173,12 +193,13 @@ std::vector<double> render(const Score& score) {
     return out;
 }
 
-const std::array<SoundFile, 4>& soundFiles() {
-    static const std::array<SoundFile, 4> files{{
+const std::array<SoundFile, 5>& soundFiles() {
+    static const std::array<SoundFile, 5> files{{
         {"Ora.wav", [] { return wavOf(oraScore()); }},
         {"Mezzora.wav", [] { return wavOf(mezzoraScore()); }},
         {"BigBen.wav", [] { return wavOf(bigBenScore(12)); }},
         {"Allarme.mid", [] { return encodeMidi(allarmeSong()); }},
+        {"Allarme.wav", [] { return wavOf(allarmeToneScore()); }},
     }};
     return files;
 }

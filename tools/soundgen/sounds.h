@@ -1,4 +1,5 @@
-// The clock's four sounds: the hour stroke, the half-hour signal, the Westminster chime with its hour, and the alarm.
+// The clock's sounds: the hour stroke, the half-hour signal, the Westminster chime with its hour, and the alarm (a
+// MIDI tune, and the same tune as bells for a machine that cannot play MIDI).
 #pragma once
 
 #include "tools/soundgen/bell.h"
@@ -32,6 +33,7 @@ Score oraScore();
 Score mezzoraScore();
 Score bigBenScore(int hours);
 MidiSong allarmeSong();
+Score allarmeToneScore(); // the tune's melody and bass notes struck as small bells, at their times
 
 std::vector<double> render(const Score& score);
 
@@ -40,9 +42,9 @@ struct SoundFile {
     const char* name;
     std::vector<std::uint8_t> (*make)();
 };
-const std::array<SoundFile, 4>& soundFiles();
+const std::array<SoundFile, 5>& soundFiles();
 
-// Writes Ora.wav, Mezzora.wav, BigBen.wav and Allarme.mid into `folder`, creating it if needed.
+// Writes Ora.wav, Mezzora.wav, BigBen.wav, Allarme.mid and Allarme.wav into `folder`, creating it if needed.
 void writeAll(const std::filesystem::path& folder);
 
 } // namespace qx::soundgen

@@ -95,7 +95,13 @@ int main(int argc, char** argv) {
                 static_cast<long long>(mono.count()));
     std::fflush(stdout);
     qx::ProbeWindow window(app.arguments().contains(QStringLiteral("--every-ms")));
-    window.move(100, 100);
-    window.show();
+    if (app.arguments().contains(QStringLiteral("--fullscreen"))) {
+        // A full-screen window that has the focus, the kind a window manager stacks above all others.
+        window.clearMask();
+        window.showFullScreen();
+    } else {
+        window.move(100, 100);
+        window.show();
+    }
     return app.exec();
 }
