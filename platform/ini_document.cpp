@@ -206,7 +206,8 @@ void IniDocument::parseLine(qsizetype start, qsizetype end, qsizetype next) {
         header.readable =
             close > 0 && (rest.isEmpty() || rest.front() == QLatin1Char(';') || rest.front() == QLatin1Char('#'));
         if (header.readable) {
-            header.section = fold(unescape(trimmed.mid(1, close - 1).trimmed(), true));
+            header.spelled = unescape(trimmed.mid(1, close - 1).trimmed(), true);
+            header.section = fold(header.spelled);
             latest_.insert(header.section, blocks_.size());
         } else {
             ++unreadableLines_;
@@ -226,7 +227,7 @@ void IniDocument::parseLine(qsizetype start, qsizetype end, qsizetype next) {
         return;
     // '=' is one byte in UTF-8 and no part of any other character, so the first '=' byte is the same '='.
     const qsizetype eqByte = static_cast<const char*>(std::memchr(p + s, '=', std::size_t(textEnd - s))) - p;
-    addEntry({block->section, fold(unescape(key, true))}, Entry{eqByte + 1, textEnd});
+    addEntry({block->section, fold(unescape(key, true))}, Entry{eqByte + 1, textEnd, blocks_.size() - 1});
 }
 
 void IniDocument::addEntry(const Name& name, Entry entry) {
@@ -300,7 +301,7 @@ bool IniDocument::setValue(QStringView section, QStringView key, const QString& 
         shiftFrom(at, before.size() + entryLine.size() + lineEnd.size());
         block.insertAt = at + before.size() + entryLine.size() + lineEnd.size();
         block.lineBreak = lineEnd.size();
-        addEntry(entryName, Entry{valueStart, valueStart + escaped.size()});
+        addEntry(entryName, Entry{valueStart, valueStart + escaped.size(), std::size_t(*latest)});
         return true;
     }
 
@@ -323,12 +324,31 @@ bool IniDocument::setValue(QStringView section, QStringView key, const QString& 
     text_ += add;
     Block block;
     block.section = entryName.first;
+    block.spelled = section.toString();
     block.insertAt = text_.size();
     block.lineBreak = 1;
     latest_.insert(block.section, blocks_.size());
     blocks_.push_back(std::move(block));
-    addEntry(entryName, Entry{valueStart, valueStart + escaped.size()});
+    addEntry(entryName, Entry{valueStart, valueStart + escaped.size(), blocks_.size() - 1});
     return true;
+}
+
+std::vector<IniDocument::Spelled> IniDocument::spelledEntries() const {
+    std::vector<Spelled> out;
+    out.reserve(index_.size());
+    const char* p = text_.constData();
+    for (auto it = index_.constBegin(); it != index_.constEnd(); ++it) {
+        const Entry& e = entries_[*it];
+        qsizetype lineStart = e.valueStart - 1; // the '='
+        while (lineStart > 0 && p[lineStart - 1] != '\n')
+            --lineStart;
+        if (lineStart == 0 && text_.startsWith("\xEF\xBB\xBF"))
+            lineStart = 3;
+        const QString key = decode(p + lineStart, e.valueStart - 1 - lineStart);
+        out.push_back({blocks_[e.block].spelled, unescape(QStringView(key).trimmed(), true),
+                       *value(it.key().first, it.key().second)});
+    }
+    return out;
 }
 
 } // namespace qx

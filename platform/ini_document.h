@@ -40,15 +40,22 @@ public:
     bool hasUnreadableLines() const { return unreadableLines_ > 0; }
     // Every readable value, by the folded names.
     QHash<Name, QString> values() const;
+    // Every readable entry that counts, its section and key spelled as the file has them.
+    struct Spelled {
+        QString section, key, value;
+    };
+    std::vector<Spelled> spelledEntries() const;
     static Name name(QStringView section, QStringView key);
 
 private:
     struct Entry {
         qsizetype valueStart = 0; // first byte after '='
         qsizetype valueEnd = 0;   // end of the line's text, before "\r\n" or "\n"
+        std::size_t block = 0;    // -> blocks_
     };
     struct Block {
         QString section;         // folded
+        QString spelled;         // as the header writes it
         bool readable = true;    // false under a header that could not be read
         qsizetype insertAt = 0;  // where a new key of this block goes: after its last non-blank line
         qsizetype lineBreak = 0; // that line ends in "\r\n" (2), "\n" (1), or at the end of the file without one (0)

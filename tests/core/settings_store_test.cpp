@@ -398,16 +398,92 @@ TEST_F(SettingsStoreTest, EveryPathToOneStoreTakesOneLock) {
                                 std::chrono::milliseconds(100)));
 }
 
-TEST_F(SettingsStoreTest, TheNextWriteRemovesTheTemporaryFilesOfKilledWriters) {
+TEST_F(SettingsStoreTest, TheNextWriteRemovesTheTemporaryFilesOfKilledWritersAndNoUserFile) {
     SettingsStore store(path());
     store.firstRunInit();
-    for (const char* name :
-         {".Quadrantix.ini.Ab12Cd", ".Quadrantix.ini.zzzzzz", ".Quadrantix.ini.keep", ".Altro.ini.Ab12Cd"})
-        writeFile(file(QStringLiteral("Quadrantix/") + QLatin1String(name)), QByteArray(1 << 20, 'x'));
+    // A person's copies, named as people name them, beside what killed writers left.
+    const QStringList userFiles{QStringLiteral(".Quadrantix.ini.backup"), QStringLiteral(".Quadrantix.ini.241210"),
+                                QStringLiteral(".Quadrantix.ini.Ab12Cd"), QStringLiteral(".Quadrantix.ini.keep"),
+                                QStringLiteral(".Altro.ini.~qx-tmp-Ab12Cd")};
+    for (const QString& name : userFiles + QStringList{QStringLiteral(".Quadrantix.ini.~qx-tmp-Ab12Cd"),
+                                                       QStringLiteral(".Quadrantix.ini.~qx-tmp-zzzzzz")})
+        writeFile(file(QStringLiteral("Quadrantix/") + name), QByteArray(1 << 20, 'x'));
     EXPECT_TRUE(store.write(keys::Avvio, QStringLiteral("Mini")));
-    QStringList expected{QStringLiteral(".Altro.ini.Ab12Cd"), QStringLiteral(".Quadrantix.ini.keep"),
-                         QStringLiteral("Quadrantix.ini"), QStringLiteral("Quadrantix.ini.lock")};
+    QStringList expected =
+        userFiles + QStringList{QStringLiteral("Quadrantix.ini"), QStringLiteral("Quadrantix.ini.lock")};
+    expected.sort();
     QStringList found = leftovers();
     found.sort();
     EXPECT_EQ(found, expected) << "only this store's own temporary files are removed";
+}
+
+// Programs that know nothing of the lock save the file in place: an editor or `cat >` empties it and writes it again,
+// `printf >>` appends. Their save is never discarded, and the gap in the middle of one is never taken as the truth.
+TEST_F(SettingsStoreTest, AWriteWaitsForASaveInPlaceAndKeepsIt) {
+    SettingsStore store(path());
+    ASSERT_TRUE(store.write(keys::TimerVita, QStringLiteral("123456")));
+    // The editor has emptied the file and not yet written it.
+    const int editor = ::open(QFile::encodeName(path()).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    ASSERT_GE(editor, 0);
+    auto writing = std::async(std::launch::async, [&] { return store.write(keys::Avvio, QStringLiteral("Mini")); });
+    EXPECT_EQ(writing.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout)
+        << "the write waits while the file is open for writing";
+    const QByteArray saved = "[Opzioni]\nTimer vita=123456\nnota=dell'utente\n";
+    ASSERT_EQ(::write(editor, saved.constData(), size_t(saved.size())), ssize_t(saved.size()));
+    ::close(editor);
+    EXPECT_TRUE(writing.get());
+    SettingsStore fresh(path());
+    EXPECT_EQ(fresh.read(u"Opzioni", u"nota"), QStringLiteral("dell'utente")) << "the user's save is kept";
+    EXPECT_EQ(fresh.read(keys::TimerVita), QStringLiteral("123456"));
+    EXPECT_EQ(fresh.read(keys::Avvio), QStringLiteral("Mini"));
+}
+
+TEST_F(SettingsStoreTest, AFileEmptiedSinceItHeldATotalIsNotTakenAsTheTruth) {
+    SettingsStore store(path());
+    ASSERT_TRUE(store.firstRunInit());
+    ASSERT_TRUE(store.write(keys::TimerVita, QStringLiteral("86400")));
+    EXPECT_EQ(store.read(keys::TimerVita), QStringLiteral("86400"));
+    ASSERT_TRUE(QFile::resize(path(), 0)); // a save cut off after emptying the file
+    EXPECT_EQ(store.read(keys::TimerVita), QStringLiteral("86400")) << "a read holds on to what the file held";
+    ASSERT_TRUE(store.update([](SettingsStore::Transaction& t) {
+        t.write(keys::TimerVita, QString::number(t.read(keys::TimerVita).toLongLong() + 60));
+    }));
+    SettingsStore fresh(path());
+    EXPECT_EQ(fresh.read(keys::TimerVita), QStringLiteral("86460")) << "the total is not lost";
+    EXPECT_EQ(fresh.read(keys::BigBen), QStringLiteral("1")) << "nor any other key";
+}
+
+TEST_F(SettingsStoreTest, AWriteMadeInPlaceWhileAnUpdateRunsIsMergedNotDiscarded) {
+    SettingsStore store(path());
+    ASSERT_TRUE(store.write(keys::Avvio, QStringLiteral("Mini")));
+    int runs = 0;
+    ASSERT_TRUE(store.update([&](SettingsStore::Transaction& t) {
+        if (runs++ == 0) { // after the update read the file, before it replaces it: an append, `printf >> file`
+            std::ofstream append(QFile::encodeName(path()).toStdString(), std::ios::app);
+            append << "[Prova]\naggiunta=1\n";
+        }
+        t.write(keys::Allarme, QStringLiteral("1"));
+    }));
+    EXPECT_EQ(runs, 2) << "the change is made again on the file as the append left it";
+    SettingsStore fresh(path());
+    EXPECT_EQ(fresh.read(u"Prova", u"aggiunta"), QStringLiteral("1"));
+    EXPECT_EQ(fresh.read(keys::Allarme), QStringLiteral("1"));
+    EXPECT_EQ(fresh.read(keys::Avvio), QStringLiteral("Mini"));
+}
+
+TEST_F(SettingsStoreTest, AnUpdateSaysWhetherTheSettingsWereBusyOrCouldNotBeWritten) {
+    SettingsStore store(path());
+    ASSERT_TRUE(store.firstRunInit());
+    {
+        HeldLock other(path() + QStringLiteral(".lock"));
+        EXPECT_EQ(store.tryUpdate([](SettingsStore::Transaction& t) { t.write(keys::Avvio, QStringLiteral("Mini")); },
+                                  std::chrono::milliseconds(50)),
+                  SettingsStore::Result::Busy);
+    }
+    QDir().mkpath(file(QStringLiteral("folder.ini")));
+    SettingsStore folder(file(QStringLiteral("folder.ini")));
+    EXPECT_EQ(folder.tryUpdate([](SettingsStore::Transaction& t) { t.write(keys::Avvio, QStringLiteral("Mini")); }),
+              SettingsStore::Result::Failed);
+    EXPECT_EQ(store.tryUpdate([](SettingsStore::Transaction& t) { t.write(keys::Avvio, QStringLiteral("Mini")); }),
+              SettingsStore::Result::Written);
 }
