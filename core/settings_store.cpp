@@ -201,7 +201,13 @@ SettingsStore::Result SettingsStore::tryUpdate(const std::function<void(Transact
             continue;
         }
         const bool emptied = base->fd >= 0 && base->bytes.isEmpty() && !lastHeld_.isEmpty();
-        IniDocument doc = IniDocument::parse(emptied ? lastHeld_ : base->bytes);
+        // The file this store parsed last, unchanged: its parse is taken over rather than made again.
+        const bool parsed = !emptied && fd_ >= 0 && base->fd >= 0 &&
+                            FileIdentity{dev_, ino_, size_, mtime_} == base->read &&
+                            doc_.serialize().size() == base->bytes.size();
+        IniDocument doc = parsed ? std::move(doc_) : IniDocument::parse(emptied ? lastHeld_ : base->bytes);
+        if (parsed)
+            forget();
         Transaction transaction(doc);
         change(transaction);
         if (transaction.refused_)

@@ -333,6 +333,49 @@ TEST_F(SettingsStoreTest, LargeFilesCostTimeAndMemoryInProportionToTheirBytes) {
     EXPECT_LT(writeMs, 1000) << "a write merges with 16 MiB in " << writeMs << " ms";
 }
 
+// A store under the size limit costs memory in proportion to its bytes whatever its lines: 30 MB of short
+// `key=value` lines once took 448 MB to read and 893 MB to write.
+struct DenseShape {
+    const char* name;
+    QByteArray (*line)(int i);
+};
+
+class DenseStoreTest : public SettingsStoreTest, public ::testing::WithParamInterface<DenseShape> {};
+
+TEST_P(DenseStoreTest, CostsMemoryInProportionToItsBytes) {
+    QByteArray bytes = "[Opzioni]\nAvvio=Mini\n";
+    for (int i = 0; bytes.size() < 24 * 1024 * 1024; ++i)
+        bytes += GetParam().line(i);
+    const qint64 size = bytes.size();
+    writeStore(bytes);
+    bytes.clear();
+    bytes.squeeze();
+    if (!resetPeakMemory())
+        GTEST_SKIP() << "no peak memory to measure here";
+    const qint64 before = peakMemory();
+    SettingsStore store(path());
+    EXPECT_EQ(store.read(keys::Avvio), QStringLiteral("Mini"));
+    const qint64 read = peakMemory() - before;
+    EXPECT_TRUE(store.update([](SettingsStore::Transaction& t) {
+        t.write(keys::Avvio, QStringLiteral("Orologino"));
+        t.write(keys::Allarme, QStringLiteral("1"));
+    }));
+    const qint64 written = peakMemory() - before;
+    EXPECT_EQ(SettingsStore(path()).read(keys::Avvio), QStringLiteral("Orologino"));
+    EXPECT_LT(read, 6 * size) << read / 1048576 << " MiB to read " << size / 1048576 << " MiB";
+    EXPECT_LT(written, 9 * size) << written / 1048576 << " MiB to read and write " << size / 1048576 << " MiB";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, DenseStoreTest,
+    ::testing::Values(
+        DenseShape{"short_key_value_lines", [](int i) { return "k" + QByteArray::number(i) + "=v\n"; }},
+        DenseShape{"one_key_again_and_again", [](int) { return QByteArray("k=v\n"); }},
+        DenseShape{"section_headers", [](int i) { return "[s" + QByteArray::number(i) + "]\n"; }},
+        DenseShape{"a_section_and_a_key_each", [](int i) { return "[s" + QByteArray::number(i) + "]\nk=1\n"; }},
+        DenseShape{"keys_of_accented_letters", [](int i) { return "chiave è " + QByteArray::number(i) + "=sì\n"; }}),
+    [](const ::testing::TestParamInfo<DenseShape>& info) { return std::string(info.param.name); });
+
 TEST_F(SettingsStoreTest, AFileTooLargeToBeSettingsReadsEmptyAndIsLeftAlone) {
     writeStore("[Opzioni]\nBig Ben=1\n");
     ASSERT_EQ(::truncate(QFile::encodeName(path()).constData(), 40 << 20), 0); // 40 MiB, sparse
