@@ -17,7 +17,9 @@ QString ScreensaverLaunch::programPath() const {
 void ScreensaverLaunch::launch(FaceKind face) {
     INITool1.entryCall(QString(), QStringLiteral("boot"), QStringLiteral("SCRNSAVE.EXE"),
                        CartellaSistema() + QLatin1String("system.ini"));
-    store_.write(keys::Salvaschermo, faceName(face));
+    // One update, waiting at most a tick's worth: the face's clock waits with it.
+    store_.update([&](SettingsStore::Transaction& t) { t.write(keys::Salvaschermo, faceName(face)); },
+                  SettingsStore::kActionPatience);
     const bool started = start_ && start_(programPath());
     traceEvent("screensaver", faceName(face) + (started ? QLatin1String(" started") : QLatin1String(" absent")));
 }

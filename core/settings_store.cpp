@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <memory>
+#include <optional>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -53,16 +56,39 @@ void SettingsStore::refresh() const {
     if (fd_ >= 0 && st.st_dev == dev_ && st.st_ino == ino_ && st.st_size == size_ && sameTime(st.st_mtim, mtime_) &&
         sameTime(st.st_ctim, ctime_))
         return;
+    // Emptied since it held values: a save in place is under way (or was cut off); what it held still counts.
+    if (st.st_size == 0 && !lastHeld_.isEmpty()) {
+        if (doc_.serialize().isEmpty())
+            doc_ = IniDocument::parse(lastHeld_);
+        return;
+    }
 
-    forget();
     const int fd = openRegularFile(path_);
     struct stat opened {};
     if (fd < 0 || ::fstat(fd, &opened) != 0) {
         if (fd >= 0)
             ::close(fd);
+        forget();
+        return;
+    }
+    // Being saved in place (emptied, or only partly written again): what it held before still counts, and the file
+    // is read once the save is over.
+    if (!lastHeld_.isEmpty() && openForWriting(fd)) {
+        ::close(fd);
+        if (doc_.serialize().isEmpty())
+            doc_ = IniDocument::parse(lastHeld_);
         return;
     }
     FileRead file = readWholeFile(fd, kMaxIniFileBytes);
+    struct stat after {};
+    if (file.ok && !lastHeld_.isEmpty() &&
+        (::fstat(fd, &after) != 0 || !(FileIdentity::of(after) == FileIdentity::of(opened)) || openForWriting(fd))) {
+        ::close(fd); // a save in place began while it was read: read it again once that is over
+        if (doc_.serialize().isEmpty())
+            doc_ = IniDocument::parse(lastHeld_);
+        return;
+    }
+    forget();
     if (!file.ok) {
         ::close(fd);
         return;
@@ -74,6 +100,12 @@ void SettingsStore::refresh() const {
     size_ = opened.st_size;
     mtime_ = opened.st_mtim;
     ctime_ = opened.st_ctim;
+    if (file.data.isEmpty() && !lastHeld_.isEmpty()) {
+        doc_ = IniDocument::parse(lastHeld_); // emptied since it held values (see refresh's start)
+        return;
+    }
+    if (!file.data.isEmpty())
+        lastHeld_ = file.data;
     doc_ = IniDocument::parse(std::move(file.data));
 }
 
@@ -95,37 +127,149 @@ void SettingsStore::Transaction::write(QStringView section, QStringView key, con
         refused_ = true;
 }
 
-bool SettingsStore::update(const std::function<void(Transaction&)>& change, std::chrono::milliseconds patience) {
+namespace {
+// The file as an update finds it under the lock.
+struct Base {
+    int fd = -1;       // kept open until the update is over, so that a write made to it in place can still be seen
+    FileIdentity read; // the file `fd` is, as `bytes` were read from it
+    std::optional<FileIdentity> atPath; // what the replacement must still find at the path; nothing: no file
+    QByteArray bytes;
+    ~Base() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+enum class Found { Read, Changed, Busy, Failed };
+
+// Reads the file at `target` once no one is writing it in place; Changed when it changed while being read.
+Found readBase(const QString& target, Base& base, FileDeadline deadline) {
+    base.fd = openRegularFile(target);
+    if (base.fd < 0) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(target).constData(), &st) == 0 || errno != ENOENT)
+            return Found::Failed;
+        return Found::Read; // no file yet
+    }
+    if (!waitForInPlaceWriters(base.fd, deadline))
+        return Found::Busy;
+    struct stat before {
+    }, after{};
+    if (::fstat(base.fd, &before) != 0)
+        return Found::Failed;
+    FileRead file = readWholeFile(base.fd, kMaxIniFileBytes);
+    if (!file.ok)
+        return Found::Failed; // too large to be a settings file: leave it alone
+    if (::fstat(base.fd, &after) != 0 || !(FileIdentity::of(before) == FileIdentity::of(after)) ||
+        file.data.size() != after.st_size)
+        return Found::Changed;
+    base.read = FileIdentity::of(after);
+    base.atPath = base.read;
+    base.bytes = std::move(file.data);
+    return Found::Read;
+}
+} // namespace
+
+SettingsStore::Result SettingsStore::tryUpdate(const std::function<void(Transaction&)>& change,
+                                               std::chrono::milliseconds patience) {
+    const FileDeadline deadline = deadlineIn(patience);
     // Through a symbolic link the lock and the temporary file go beside the file it points at, so that every path
     // to one store takes one lock.
     const QString target = resolveSymlinks(path_);
     struct stat st {};
     if (target.isEmpty() || (::stat(QFile::encodeName(target).constData(), &st) == 0 && !S_ISREG(st.st_mode)))
-        return false; // a directory, a FIFO or a device where the store should be: leave it alone, at once
+        return Result::Failed; // a directory, a FIFO or a device where the store should be: leave it alone, at once
     if (!QDir().mkpath(QFileInfo(target).absolutePath()))
-        return false;
+        return Result::Failed;
     FileLock lock(target + QLatin1String(".lock"), patience);
     if (!lock.locked())
-        return false;
+        return Result::Busy;
     removeLeftoverTemporaries(target);
 
-    // Merge with what is on disk now, not with what this process read earlier.
-    IniDocument doc;
-    const int fd = openRegularFile(target);
-    if (fd >= 0) {
-        FileRead file = readWholeFile(fd, kMaxIniFileBytes);
-        ::close(fd);
-        if (!file.ok)
-            return false; // too large to be a settings file: leave it alone
-        doc = IniDocument::parse(std::move(file.data));
-    } else if (::stat(QFile::encodeName(target).constData(), &st) == 0 || errno != ENOENT) {
-        return false;
+    // Merge with what is on disk now, not with what this process read earlier. Programs that know nothing of the
+    // lock may write the file in place at any moment; each time one did, the change is made again on its result.
+    for (;;) {
+        auto base = std::make_unique<Base>();
+        const Found found = readBase(target, *base, deadline);
+        if (found == Found::Failed)
+            return Result::Failed;
+        if (found == Found::Busy)
+            return Result::Busy;
+        if (found == Found::Changed) {
+            if (passed(deadline))
+                return Result::Busy;
+            continue;
+        }
+        const bool emptied = base->fd >= 0 && base->bytes.isEmpty() && !lastHeld_.isEmpty();
+        // The file this store parsed last, unchanged: its parse is taken over rather than made again.
+        const bool parsed = !emptied && fd_ >= 0 && base->fd >= 0 &&
+                            FileIdentity{dev_, ino_, size_, mtime_} == base->read &&
+                            doc_.serialize().size() == base->bytes.size();
+        IniDocument doc = parsed ? std::move(doc_) : IniDocument::parse(emptied ? lastHeld_ : base->bytes);
+        if (parsed)
+            forget();
+        Transaction transaction(doc);
+        change(transaction);
+        if (transaction.refused_)
+            return Result::Failed;
+        if (!transaction.changed_ && !emptied) {
+            if (!base->bytes.isEmpty())
+                lastHeld_ = base->bytes;
+            return Result::Written;
+        }
+        const ReplaceResult replaced = replaceFileIfUnchanged(target, doc.serialize(), base->atPath);
+        if (replaced == ReplaceResult::Failed)
+            return Result::Failed;
+        if (replaced == ReplaceResult::Changed) {
+            if (passed(deadline))
+                return Result::Busy;
+            continue;
+        }
+        // A program that opened the old file just before the rename writes into it after: that save is not lost.
+        // The edits it made to what it read are made again on the file now in place, which already holds this
+        // change (so that nothing is applied twice), and so on for any file replaced in turn.
+        std::vector<std::unique_ptr<Base>> replacedFiles;
+        replacedFiles.push_back(std::move(base));
+        std::vector<IniDocument::Spelled> pending;
+        for (int round = 0; round < 16; ++round) {
+            for (const std::unique_ptr<Base>& old : replacedFiles) {
+                if (old->fd < 0)
+                    continue;
+                // The change itself is on disk already; a save still open at the deadline is waited for no longer.
+                waitForInPlaceWriters(old->fd, deadline);
+                struct stat now {};
+                if (::fstat(old->fd, &now) != 0 || FileIdentity::of(now) == old->read)
+                    continue;
+                FileRead late = readWholeFile(old->fd, kMaxIniFileBytes);
+                if (!late.ok || late.data.isEmpty() || ::fstat(old->fd, &now) != 0)
+                    continue; // emptied and never written again: nothing was saved there
+                const IniDocument before = IniDocument::parse(old->bytes);
+                for (IniDocument::Spelled& e : IniDocument::parse(late.data).spelledEntries())
+                    if (before.value(e.section, e.key) != e.value)
+                        pending.push_back(std::move(e));
+                old->read = FileIdentity::of(now);
+                old->bytes = std::move(late.data);
+            }
+            if (pending.empty())
+                break;
+            auto current = std::make_unique<Base>();
+            if (readBase(target, *current, deadline) != Found::Read)
+                continue;
+            IniDocument merged = IniDocument::parse(current->bytes);
+            for (const IniDocument::Spelled& e : pending)
+                merged.setValue(e.section, e.key, e.value);
+            const ReplaceResult again = replaceFileIfUnchanged(target, merged.serialize(), current->atPath);
+            if (again == ReplaceResult::Failed)
+                break;
+            if (again == ReplaceResult::Replaced) {
+                pending.clear();
+                doc = std::move(merged);
+                replacedFiles.push_back(std::move(current));
+            }
+        }
+        lastHeld_ = doc.serialize();
+        return Result::Written;
     }
-    Transaction transaction(doc);
-    change(transaction);
-    if (transaction.refused_)
-        return false;
-    return !transaction.changed_ || replaceFileAtomically(target, doc.serialize());
 }
 
 bool SettingsStore::write(QStringView section, QStringView key, const QString& value) {

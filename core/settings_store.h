@@ -22,6 +22,9 @@ public:
     static constexpr std::chrono::milliseconds kLockPatience{3000};
     // How long the first-run initialisation waits: the clock's window must come up whatever the lock does.
     static constexpr std::chrono::milliseconds kStartPatience{500};
+    // How long the one update of a user's action in a window ("&OK", starting a countdown, the screensaver) waits in
+    // all: the clock's timers wait with it, so it costs at most one second's tick.
+    static constexpr std::chrono::milliseconds kActionPatience{1000};
 
     // QUADRANTIX_CONFIG if set, else $XDG_CONFIG_HOME/Quadrantix/Quadrantix.ini (~/.config by default, the home
     // folder taken from the password database when HOME is not set). Empty when no home folder is known: such a
@@ -56,9 +59,22 @@ public:
         bool changed_ = false;
         bool refused_ = false;
     };
-    // Returns whether the change reached the disk (true also when it changed nothing). False when the lock was not
-    // obtained within `patience`, the file could not be read or written, or a key had no name.
-    bool update(const std::function<void(Transaction&)>& change, std::chrono::milliseconds patience = kLockPatience);
+    // Written: the change reached the disk (also when it changed nothing). Busy: within `patience`, all of the
+    // update's waiting together, another writer kept the lock, or a program saving the file in place kept it open.
+    // Failed: the file could not be read or written (full or read-only disk, not a regular file), or a key had no
+    // name. Only Written changed anything.
+    //
+    // A save made in place by another program (an editor, `cat >`, an append) is never discarded: the update waits
+    // for it to finish, replaces the file only while it is still the file it read, and otherwise reads it again and
+    // makes the change afresh. A file that has been emptied since this store last saw it hold values is a save in
+    // progress, never the truth: the change is then made on what it last held.
+    enum class Result { Written, Busy, Failed };
+    Result tryUpdate(const std::function<void(Transaction&)>& change,
+                     std::chrono::milliseconds patience = kLockPatience);
+    // Whether tryUpdate wrote.
+    bool update(const std::function<void(Transaction&)>& change, std::chrono::milliseconds patience = kLockPatience) {
+        return tryUpdate(change, patience) == Result::Written;
+    }
 
     bool write(QStringView section, QStringView key, const QString& value);
     bool write(const SettingKey& k, const QString& value) { return write(k.section, k.key, value); }
@@ -85,6 +101,8 @@ private:
     mutable timespec mtime_{};
     mutable timespec ctime_{};
     mutable IniDocument doc_;
+    // The bytes of the last file this store saw holding something, read or written.
+    mutable QByteArray lastHeld_;
 };
 
 } // namespace qx

@@ -5,6 +5,7 @@
 #include "core/fonts.h"
 #include "core/program_info.h"
 #include "core/settings_store.h"
+#include "core/shown_text.h"
 #include "core/twips.h"
 #include "platform/desktop/window_attention.h"
 #include "platform/sound/sound_service.h"
@@ -57,10 +58,11 @@ Allarme::Allarme(const SettingsStore& store, std::shared_ptr<SoundObject> melody
     setWindowTitle(QStringLiteral("Quadrantix - Allarme!"));
     setFixedSize(pxi(4935), pxi(2160));
 
-    QLabel* message = label(this, "Label1", store.read(keys::AllarmeMessaggio), twipRect(1320, 360, 3375, 855));
+    const QString text = store.read(keys::AllarmeMessaggio);
+    QLabel* message = label(this, "Label1", shownText(text), twipRect(1320, 360, 3375, 855));
     message->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     message->setWordWrap(true);
-    traceEvent("alarm", message->text());
+    traceEvent("alarm", text);
     picture(this, QStringLiteral("info"), QRect(pxi(120), pxi(120), 32, 32));
     picture(this, QStringLiteral("logo_48"), QRect(pxi(240), pxi(480), 48, 48));
 

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace qx {
@@ -106,6 +107,7 @@ CRovescia::CRovescia(SettingsStore& store, QWidget* face) : QDialog(face, kFrame
     Option3->setChecked(true);
     Label3 = place(new QLabel(QStringLiteral("Messaggio:"), this), "Label3", {});
     Text2 = place(new QLineEdit(this), "Text2", twipRect(2400, 2160, 2775, 285));
+    Text2->setMaxLength(std::numeric_limits<int>::max()); // the store and the message box take any length
     Label3->setBuddy(Text2);
     auto* Command1 = place(new QPushButton(QStringLiteral("&Avvia conto alla rovescia"), this), "Command1", {});
     const QRect options = twipRect(3120, 1080, 1575, 195);
@@ -149,17 +151,30 @@ void CRovescia::onStart() {
     const QString action = Option1->isChecked()   ? QStringLiteral("Arresta")
                            : Option2->isChecked() ? QStringLiteral("Riavvia")
                                                   : QStringLiteral("Messaggio");
-    const bool stored = store_.write(keys::QuandoZero, action);
-    if (!store_.write(keys::ContoMessaggio, Text2->text()) || !stored) {
+    const QString message = Text2->text();
+    // One update, waiting at most a tick's worth (the face's clock waits with it): both keys or neither.
+    const SettingsStore::Result result = store_.tryUpdate(
+        [&](SettingsStore::Transaction& t) {
+            t.write(keys::QuandoZero, action);
+            t.write(keys::ContoMessaggio, message);
+        },
+        SettingsStore::kActionPatience);
+    if (result != SettingsStore::Result::Written) {
+        const QString file = QDir::toNativeSeparators(store_.path());
         warn("salvataggio_fallito",
-             QStringLiteral("Il conto alla rovescia non è stato avviato: non è possibile scrivere il file delle "
-                            "impostazioni\n%1\n\nControllare che il disco non sia pieno o protetto da scrittura, poi "
-                            "premere di nuovo il pulsante.")
-                 .arg(QDir::toNativeSeparators(store_.path())));
+             result == SettingsStore::Result::Busy
+                 ? QStringLiteral("Il conto alla rovescia non è stato avviato: il file delle impostazioni\n%1\nè "
+                                  "occupato da un altro programma.\n\nAttendere qualche istante, poi premere di "
+                                  "nuovo il pulsante.")
+                       .arg(file)
+                 : QStringLiteral("Il conto alla rovescia non è stato avviato: non è possibile scrivere il file delle "
+                                  "impostazioni\n%1\n\nControllare che il disco non sia pieno o protetto da "
+                                  "scrittura, poi premere di nuovo il pulsante.")
+                       .arg(file));
         return;
     }
     accept(); // closes, and is deleted once back in the event loop
-    Q_EMIT avvia(*seconds);
+    Q_EMIT avvia(*seconds, action, message);
 }
 
 } // namespace qx

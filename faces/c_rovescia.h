@@ -33,8 +33,9 @@ public:
     CRovescia(SettingsStore& store, QWidget* face);
 
 Q_SIGNALS:
-    // Sent once the dialog has closed: the face starts a countdown of `seconds`.
-    void avvia(qint64 seconds);
+    // Sent once the dialog has closed: the face starts a countdown of `seconds`, which ends with the action and the
+    // message chosen here, whatever another copy of the clock stores meanwhile.
+    void avvia(qint64 seconds, const QString& action, const QString& message);
 
 private:
     void onStart();

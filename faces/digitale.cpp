@@ -277,10 +277,11 @@ void Digitale::openCountdownDialog() {
         return;
     }
     c_rovescia_ = new CRovescia(store_, this);
-    connect(c_rovescia_, &CRovescia::avvia, this, [this](qint64 seconds) {
-        model_.startCountdown(seconds);
-        afterOperation();
-    });
+    connect(c_rovescia_, &CRovescia::avvia, this,
+            [this](qint64 seconds, const QString& action, const QString& message) {
+                model_.startCountdown(seconds, action, message);
+                afterOperation();
+            });
     c_rovescia_->show();
     c_rovescia_->activateWindow(); // ready for the time to be typed
 }

@@ -263,6 +263,12 @@ void LargeFace::cancelCountdown() {
 }
 
 void LargeFace::startCountdown(std::int64_t seconds) {
+    startCountdown(seconds, store_.read(keys::QuandoZero), store_.read(keys::ContoMessaggio));
+}
+
+void LargeFace::startCountdown(std::int64_t seconds, const QString& action, const QString& message) {
+    endAction_ = action;
+    endMessage_ = message;
     countdown_.start(seconds, [this] { endCountdown(); });
     if (tracing()) // its deadline on the wall clock, for the benchmark's delay of the end action
         traceEvent("countdown", QString::number(clock_.epochNs() + countdown_.remainingNs()));
@@ -271,14 +277,13 @@ void LargeFace::startCountdown(std::int64_t seconds) {
 
 void LargeFace::endCountdown() {
     traceEvent("countdown-end");
-    // Read once: a value rewritten meanwhile cannot give two actions, or none.
-    const QString action = store_.read(keys::QuandoZero);
-    if (action == u"Arresta")
+    // The action chosen when this countdown started: the store may hold another copy's by now.
+    if (endAction_ == u"Arresta")
         power_.powerOff();
-    else if (action == u"Riavvia")
+    else if (endAction_ == u"Riavvia")
         power_.reboot();
-    else if (action == u"Messaggio" && showMessage_)
-        showMessage_(store_.read(keys::ContoMessaggio));
+    else if (endAction_ == u"Messaggio" && showMessage_)
+        showMessage_(endMessage_);
 }
 
 WakeSchedule LargeFace::uptimeWakes() const {

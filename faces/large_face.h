@@ -116,8 +116,11 @@ public:
     void resetStopwatch();
     // Button 6, once the user has said yes: ends an active countdown without its end action.
     void cancelCountdown();
-    // Starts a countdown of `seconds` from now, as the countdown dialog asks; at its end the action stored under
-    // "Quando zero" runs, once. A countdown of 0 seconds ends at once.
+    // Starts a countdown of `seconds` from now, as the countdown dialog asks; at its end `action` ("Arresta",
+    // "Riavvia" or "Messaggio", as stored under "Quando zero") runs, once, with `message`. Both are the ones of this
+    // countdown's start: another copy of the clock that stores its own meanwhile changes nothing here. Without them,
+    // the values stored now. A countdown of 0 seconds ends at once.
+    void startCountdown(std::int64_t seconds, const QString& action, const QString& message);
     void startCountdown(std::int64_t seconds);
 
     // The stopwatch and the countdown go on whatever mode is shown; the refresh reads them, and ends the countdown.
@@ -172,6 +175,8 @@ private:
 
     const Clock& clock_;
     const SettingsStore& store_;
+    QString endAction_; // of the running countdown
+    QString endMessage_;
     PowerService& power_;
     MessageBox showMessage_;
     QLocale locale_;

@@ -31,6 +31,7 @@
 #include <QTabWidget>
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace qx {
@@ -153,7 +154,11 @@ QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, QRec
 }
 
 QLineEdit* textField(QWidget* parent, const char* name, QRect geometry) {
-    return control<QLineEdit>(parent, name, geometry);
+    auto* field = control<QLineEdit>(parent, name, geometry);
+    // The store and the windows that show these texts take any length; the field's own limit (32,767) would cut a
+    // longer stored message at "&OK".
+    field->setMaxLength(std::numeric_limits<int>::max());
+    return field;
 }
 
 // `ore` and `minuti`: green digits of a display face on black.
@@ -492,32 +497,41 @@ void Opzionifrm::refreshReadouts() {
 
 void Opzionifrm::save() {
     SettingsStore& s = ctx_.store;
-    bool written = true;
-    const auto put = [&](const SettingKey& key, const QString& value) { written = s.write(key, value) && written; };
-    put(keys::Allarme, flag(Check1));
-    put(keys::AllarmeOre, ore->text());
-    put(keys::AllarmeMinuti, minuti->text());
-    put(keys::AllarmeMessaggio, messaggioAllarme_->text());
-    put(keys::BigBen, flag(Check3));
-    put(keys::SegnaleOrario, flag(Check2));
-    put(keys::EseguiAuto, flag(AutoEsegui));
-    for (const FaceKind face : kAvvioWriteOrder)
-        if (avvio_[std::size_t(face)]->isChecked())
-            put(keys::Avvio, faceName(face));
-    // Whether the entry could be made or removed does not stop the rest.
-    ctx_.autostart.apply(AutoEsegui->isChecked());
-    put(keys::Promemoria, messaggio->text());
+    // One update, in the design's order: every value reaches the disk together, or none does, after one bounded wait.
+    const SettingsStore::Result result = s.tryUpdate(
+        [&](SettingsStore::Transaction& t) {
+            t.write(keys::Allarme, flag(Check1));
+            t.write(keys::AllarmeOre, ore->text());
+            t.write(keys::AllarmeMinuti, minuti->text());
+            t.write(keys::AllarmeMessaggio, messaggioAllarme_->text());
+            t.write(keys::BigBen, flag(Check3));
+            t.write(keys::SegnaleOrario, flag(Check2));
+            t.write(keys::EseguiAuto, flag(AutoEsegui));
+            for (const FaceKind face : kAvvioWriteOrder)
+                if (avvio_[std::size_t(face)]->isChecked())
+                    t.write(keys::Avvio, faceName(face));
+            t.write(keys::Promemoria, messaggio->text());
+        },
+        SettingsStore::kActionPatience);
 
-    if (written) {
+    if (result == SettingsStore::Result::Written) {
+        // Only once the store holds "Esegui auto", so that the entry and the setting never disagree. Whether the
+        // entry could be made or removed does not stop the dialog.
+        ctx_.autostart.apply(AutoEsegui->isChecked());
         accept();
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quadrantix"),
-                                QStringLiteral("Le opzioni non sono state salvate: non è possibile scrivere il file "
-                                               "delle impostazioni\n%1\n\nControllare che il disco non sia pieno o "
-                                               "protetto da scrittura, poi premere di nuovo OK.")
-                                    .arg(QDir::toNativeSeparators(s.path())),
-                                QMessageBox::Ok, this);
+    const QString file = QDir::toNativeSeparators(s.path());
+    const QString text =
+        result == SettingsStore::Result::Busy
+            ? QStringLiteral("Le opzioni non sono state salvate: il file delle impostazioni\n%1\nè occupato da un "
+                             "altro programma.\n\nAttendere qualche istante, poi premere di nuovo OK.")
+                  .arg(file)
+            : QStringLiteral("Le opzioni non sono state salvate: non è possibile scrivere il file "
+                             "delle impostazioni\n%1\n\nControllare che il disco non sia pieno o "
+                             "protetto da scrittura, poi premere di nuovo OK.")
+                  .arg(file);
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quadrantix"), text, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("salvataggio_fallito"));
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -7,12 +7,15 @@
 #include <cctype>
 #include <cerrno>
 #include <condition_variable>
+#include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -35,13 +38,19 @@ bool writeAll(int fd, const char* p, qint64 n) {
     return true;
 }
 
-// ".<name>.XXXXXX", the temporary files of replaceFileAtomically.
+// What follows ".<name>" in a temporary file's name, then six letters or digits from mkostemp.
+constexpr char kTemporaryMark[] = ".~qx-tmp-";
+constexpr std::size_t kMarkLength = sizeof kTemporaryMark - 1;
+
+// ".<name>.~qx-tmp-XXXXXX", the temporary files of replaceFileAtomically and nothing else: a backup copy such as
+// ".<name>.backup" or ".<name>.241210" is a person's file.
 bool isTemporaryOf(const char* entry, const QByteArray& name) {
     const std::size_t len = std::strlen(entry);
-    if (len != std::size_t(name.size()) + 8 || entry[0] != '.' ||
-        std::memcmp(entry + 1, name.constData(), name.size()) || entry[name.size() + 1] != '.')
+    const std::size_t prefix = 1 + std::size_t(name.size()) + kMarkLength;
+    if (len != prefix + 6 || entry[0] != '.' || std::memcmp(entry + 1, name.constData(), name.size()) ||
+        std::memcmp(entry + 1 + name.size(), kTemporaryMark, kMarkLength))
         return false;
-    for (std::size_t i = std::size_t(name.size()) + 2; i < len; ++i)
+    for (std::size_t i = prefix; i < len; ++i)
         if (!std::isalnum(static_cast<unsigned char>(entry[i])))
             return false;
     return true;
@@ -104,28 +113,47 @@ FileRead readRegularFile(const QString& path, qint64 maxBytes) {
     return r;
 }
 
-bool replaceFileAtomically(const QString& path, const QByteArray& data) {
+FileIdentity FileIdentity::of(const struct stat& st) {
+    return FileIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+}
+
+namespace {
+enum class Check { None, Expected };
+
+ReplaceResult replace(const QString& path, const QByteArray& data, Check check,
+                      const std::optional<FileIdentity>& expected, FileIdentity* written) {
     const QString target = resolveSymlinks(path);
     const QByteArray nativeTarget = QFile::encodeName(target);
     struct stat old {};
     const bool exists = ::stat(nativeTarget.constData(), &old) == 0;
     if ((exists && !S_ISREG(old.st_mode)) || (!exists && errno != ENOENT))
-        return false; // never replace a directory, a FIFO or a device, nor guess past an error
+        return ReplaceResult::Failed; // never replace a directory, a FIFO or a device, nor guess past an error
     const QFileInfo info(target);
-    QByteArray tmpl =
-        QFile::encodeName(info.absolutePath() + QLatin1String("/.") + info.fileName() + QLatin1String(".XXXXXX"));
+    QByteArray tmpl = QFile::encodeName(info.absolutePath() + QLatin1String("/.") + info.fileName() +
+                                        QLatin1String(kTemporaryMark) + QLatin1String("XXXXXX"));
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return ReplaceResult::Failed;
 
     bool ok = writeAll(fd, data.constData(), data.size());
     ok = ok && (!exists || ::fchmod(fd, old.st_mode & 07777) == 0);
     ok = ok && ::fsync(fd) == 0;
+    struct stat made {};
+    ok = ok && ::fstat(fd, &made) == 0;
     ok = ::close(fd) == 0 && ok;
+    if (ok && check == Check::Expected) {
+        // As late as possible before the rename: the file must still be the one the data was made from.
+        struct stat now {};
+        const bool present = ::stat(nativeTarget.constData(), &now) == 0;
+        if (present != expected.has_value() || (present && !(FileIdentity::of(now) == *expected))) {
+            ::unlink(tmpl.constData());
+            return ReplaceResult::Changed;
+        }
+    }
     ok = ok && ::rename(tmpl.constData(), nativeTarget.constData()) == 0;
     if (!ok) {
         ::unlink(tmpl.constData());
-        return false;
+        return ReplaceResult::Failed;
     }
     // Make the rename itself durable; if this fails the new file is already in place for every reader.
     const int dir = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -133,7 +161,88 @@ bool replaceFileAtomically(const QString& path, const QByteArray& data) {
         ::fsync(dir);
         ::close(dir);
     }
-    return true;
+    if (written)
+        *written = FileIdentity::of(made);
+    return ReplaceResult::Replaced;
+}
+} // namespace
+
+bool replaceFileAtomically(const QString& path, const QByteArray& data) {
+    return replace(path, data, Check::None, std::nullopt, nullptr) == ReplaceResult::Replaced;
+}
+
+ReplaceResult replaceFileIfUnchanged(const QString& path, const QByteArray& data,
+                                     const std::optional<FileIdentity>& expected, FileIdentity* written) {
+    return replace(path, data, Check::Expected, expected, written);
+}
+
+bool openForWriting(int fd) {
+    // A read lease is granted only while no one has the file open for writing. Its break signal, should a writer
+    // open the file in the instant it is held, is SIGURG, which is ignored unless handled.
+    ::fcntl(fd, F_SETSIG, SIGURG);
+    if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    return errno == EAGAIN;
+}
+
+namespace {
+// One inotify instance per thread, kept: closing one waits for the kernel's grace period (10 to 20 ms measured),
+// which a write that waits for a save in place would pay every time.
+struct Watcher {
+    int fd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    ~Watcher() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    void drain() const {
+        char events[4096];
+        while (::read(fd, events, sizeof events) > 0) {
+        }
+    }
+};
+} // namespace
+
+FileDeadline deadlineIn(std::chrono::milliseconds patience) {
+    return std::chrono::steady_clock::now() + patience;
+}
+
+bool passed(FileDeadline deadline) {
+    return std::chrono::steady_clock::now() >= deadline;
+}
+
+bool waitForInPlaceWriters(int fd, FileDeadline deadline) {
+    // A read lease is granted only while no one has the file open for writing; it is let go at once (see
+    // openForWriting).
+    if (!openForWriting(fd))
+        return true;
+    thread_local const Watcher watcher;
+    if (watcher.fd < 0)
+        return false;
+    watcher.drain();
+    // Watched before the next try, so that a close between the try and the wait is not missed.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    const int watch = ::inotify_add_watch(watcher.fd, self.constData(), IN_CLOSE_WRITE | IN_MODIFY);
+    if (watch < 0)
+        return false;
+    bool result = false;
+    for (;;) {
+        if (!openForWriting(fd)) {
+            result = true;
+            break;
+        }
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0)
+            break;
+        pollfd p{watcher.fd, POLLIN, 0};
+        if (::poll(&p, 1, int(std::min<long long>(left, 1000))) > 0)
+            watcher.drain();
+    }
+    ::inotify_rm_watch(watcher.fd, watch);
+    watcher.drain();
+    return result;
 }
 
 void removeLeftoverTemporaries(const QString& target) {

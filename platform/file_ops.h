@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <optional>
+#include <sys/stat.h>
 
 namespace qx {
 
@@ -34,8 +36,46 @@ FileRead readRegularFile(const QString& path, qint64 maxBytes);
 // symbolic link is followed, so the file it points at is replaced and the link stays.
 bool replaceFileAtomically(const QString& path, const QByteArray& data);
 
+// Which file a path named when it was read, and whether it was written since: device, inode, size and modification
+// time. (A rename changes a file's change time, so that is left out; the size catches a write within one step of the
+// modification time, which moves in steps of a few milliseconds.)
+struct FileIdentity {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = -1;
+    timespec mtime{};
+    static FileIdentity of(const struct stat& st);
+    friend bool operator==(const FileIdentity& a, const FileIdentity& b) {
+        return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.mtime.tv_sec == b.mtime.tv_sec &&
+               a.mtime.tv_nsec == b.mtime.tv_nsec;
+    }
+};
+
+// replaceFileAtomically, but only while the file at path is still `expected` (nothing: no file there yet), so that
+// a write made in place meanwhile (an editor, `cat >`, an append) is never discarded: then Changed, nothing is
+// replaced and the caller reads the file again. On success `written` is the identity the new file has.
+enum class ReplaceResult { Replaced, Changed, Failed };
+ReplaceResult replaceFileIfUnchanged(const QString& path, const QByteArray& data,
+                                     const std::optional<FileIdentity>& expected, FileIdentity* written = nullptr);
+
+// The moment a wait of the file operations gives up, on the monotonic clock; deadlineIn(patience) is `patience`
+// from now, passed() whether it has come.
+using FileDeadline = std::chrono::steady_clock::time_point;
+FileDeadline deadlineIn(std::chrono::milliseconds patience);
+bool passed(FileDeadline deadline);
+
+// Waits until no process has the open file `fd` (opened read-only) open for writing, as a program that saves in
+// place has while it empties and refills the file, at most until `deadline`. Returns true when no one has it open
+// for writing, or when the system cannot tell (a file of another owner, a file system without leases); false when a
+// writer still had it open at the deadline.
+bool waitForInPlaceWriters(int fd, FileDeadline deadline);
+// Whether some process has the open file `fd` (opened read-only) open for writing: false also when the system cannot
+// tell.
+bool openForWriting(int fd);
+
 // Removes the temporary files that replaceFileAtomically(target) left when its process was killed mid-write. Only
-// call it while holding the lock every writer of `target` holds: then no live writer has a temporary file.
+// call it while holding the lock every writer of `target` holds: then no live writer has a temporary file. They are
+// told by a name of their own (".<name>.~qx-tmp-XXXXXX"), never by a name a person could give a backup copy.
 void removeLeftoverTemporaries(const QString& target);
 
 // An exclusive advisory lock on a lock file, held for the object's lifetime. A waiting writer sleeps in the kernel

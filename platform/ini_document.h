@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QtGlobal>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -44,30 +45,49 @@ public:
     bool mayHideKey(QStringView section, QStringView key) const;
     // Every readable value, by the folded names.
     QHash<Name, QString> values() const;
+    // Every readable entry that counts, its section and key spelled as the file has them.
+    struct Spelled {
+        QString section, key, value;
+    };
+    std::vector<Spelled> spelledEntries() const;
     static Name name(QStringView section, QStringView key);
 
 private:
+    // The file holds at most a few tens of MiB (kMaxIniFileBytes), so offsets fit 32 bits. Per entry and per section
+    // header a few machine words are kept; names are read again from the bytes when a lookup must compare them.
     struct Entry {
-        qsizetype valueStart = 0; // first byte after '='
-        qsizetype valueEnd = 0;   // end of the line's text, before "\r\n" or "\n"
+        quint32 valueStart = 0; // first byte after '='
+        quint32 valueEnd = 0;   // end of the line's text, before "\r\n" or "\n"
+        quint32 block = 0;      // -> blocks_
+        quint32 hash = 0;       // of the folded name
     };
     struct Block {
-        QString section;         // folded
-        bool readable = true;    // false under a header that could not be read
-        qsizetype insertAt = 0;  // where a new key of this block goes: after its last non-blank line
-        qsizetype lineBreak = 0; // that line ends in "\r\n" (2), "\n" (1), or at the end of the file without one (0)
+        quint32 headerStart = 0; // the header line (block 0 has none)
+        quint32 bodyStart = 0;   // the first line after it
+        quint64 section = 0;     // hash of the folded section name, never 0; 0: a header that could not be read
+        bool readable() const { return section != 0; }
     };
 
-    static std::optional<QString> headerSection(QStringView trimmed);
-    void parseLine(qsizetype start, qsizetype end, qsizetype next);
+    void parseLine(qsizetype start, qsizetype end);
     void shiftFrom(qsizetype at, qsizetype delta);
-    void addEntry(const Name& name, Entry entry);
+    void addEntry(Entry entry, QStringView section, QStringView key, qsizetype keyStart, qsizetype keyEnd);
+    qsizetype findEntry(quint32 hash, QStringView section, QStringView key) const;
+    qsizetype findBlock(quint64 section, QStringView name) const;
+    qsizetype findSameBlock(std::size_t block) const; // the slot of an earlier block of the same section
+    void indexEntry(std::size_t entry);
+    void indexBlock(std::size_t block);
+    QString sectionOf(std::size_t block, bool folded) const;
+    QString keyOf(const Entry& e, bool folded) const;
+    std::pair<qsizetype, qsizetype> keyBytes(const Entry& e) const;
+    // Where a new key of a block goes: after its last non-blank line, and that line's end (2 "\r\n", 1 "\n", 0 none).
+    std::pair<qsizetype, int> insertionPoint(std::size_t block) const;
 
     QByteArray text_;
-    std::vector<Entry> entries_;
-    std::vector<Block> blocks_;          // blocks_[0]: the lines before the first header
-    QHash<Name, std::size_t> index_;     // -> entries_, the entry that counts
-    QHash<QString, std::size_t> latest_; // folded section -> its last readable block
+    std::vector<Entry> entries_;      // the entries that count, one per name
+    std::vector<Block> blocks_;       // blocks_[0]: the lines before the first header
+    std::vector<quint32> entrySlots_; // open addressing by Entry::hash: entry + 1, 0 empty
+    std::vector<quint32> blockSlots_; // by section hash: the last readable block of each section + 1
+    std::size_t sections_ = 0;        // filled slots of blockSlots_
     int unreadableLines_ = 0;
 };
 

@@ -2,6 +2,7 @@
 #include "saver/interlude.h"
 
 #include "core/fonts.h"
+#include "core/shown_text.h"
 #include "platform/random.h"
 
 #include <QPainter>
@@ -129,7 +130,7 @@ void InterludeCanvas::reminder(QPointF title, QPointF text, double width, const 
     // The user's own text, plain: line breaks kept, long lines wrapped rather than run off the screen.
     QTextOption option(Qt::AlignLeft | Qt::AlignTop);
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    p.drawText(QRectF(text, QSizeF(width, bottom - text.y())), message, option);
+    p.drawText(QRectF(text, QSizeF(width, bottom - text.y())), shownText(message), option);
 }
 
 } // namespace qx::saver

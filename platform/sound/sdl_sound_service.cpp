@@ -388,7 +388,8 @@ private:
 bool Device::ready(SoundRole role) {
     if (open_ && role != openRole_ && Mix_Playing(-1) == 0 && Mix_PlayingMusic() == 0) {
         for (SdlSoundObject* object : objects_)
-            object->suspend();
+            object->release();
+        syncCache_.clear();
         close();
     }
     openRole_ = open_ ? openRole_ : role;

@@ -393,6 +393,49 @@ TEST_F(SettingsStoreTest, LargeFilesCostTimeAndMemoryInProportionToTheirBytes) {
     EXPECT_LT(writeMs, 1000) << "a write merges with 16 MiB in " << writeMs << " ms";
 }
 
+// A store under the size limit costs memory in proportion to its bytes whatever its lines: 30 MB of short
+// `key=value` lines once took 448 MB to read and 893 MB to write.
+struct DenseShape {
+    const char* name;
+    QByteArray (*line)(int i);
+};
+
+class DenseStoreTest : public SettingsStoreTest, public ::testing::WithParamInterface<DenseShape> {};
+
+TEST_P(DenseStoreTest, CostsMemoryInProportionToItsBytes) {
+    QByteArray bytes = "[Opzioni]\nAvvio=Mini\n";
+    for (int i = 0; bytes.size() < 24 * 1024 * 1024; ++i)
+        bytes += GetParam().line(i);
+    const qint64 size = bytes.size();
+    writeStore(bytes);
+    bytes.clear();
+    bytes.squeeze();
+    if (!resetPeakMemory())
+        GTEST_SKIP() << "no peak memory to measure here";
+    const qint64 before = peakMemory();
+    SettingsStore store(path());
+    EXPECT_EQ(store.read(keys::Avvio), QStringLiteral("Mini"));
+    const qint64 read = peakMemory() - before;
+    EXPECT_TRUE(store.update([](SettingsStore::Transaction& t) {
+        t.write(keys::Avvio, QStringLiteral("Orologino"));
+        t.write(keys::Allarme, QStringLiteral("1"));
+    }));
+    const qint64 written = peakMemory() - before;
+    EXPECT_EQ(SettingsStore(path()).read(keys::Avvio), QStringLiteral("Orologino"));
+    EXPECT_LT(read, 6 * size) << read / 1048576 << " MiB to read " << size / 1048576 << " MiB";
+    EXPECT_LT(written, 9 * size) << written / 1048576 << " MiB to read and write " << size / 1048576 << " MiB";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, DenseStoreTest,
+    ::testing::Values(
+        DenseShape{"short_key_value_lines", [](int i) { return "k" + QByteArray::number(i) + "=v\n"; }},
+        DenseShape{"one_key_again_and_again", [](int) { return QByteArray("k=v\n"); }},
+        DenseShape{"section_headers", [](int i) { return "[s" + QByteArray::number(i) + "]\n"; }},
+        DenseShape{"a_section_and_a_key_each", [](int i) { return "[s" + QByteArray::number(i) + "]\nk=1\n"; }},
+        DenseShape{"keys_of_accented_letters", [](int i) { return "chiave è " + QByteArray::number(i) + "=sì\n"; }}),
+    [](const ::testing::TestParamInfo<DenseShape>& info) { return std::string(info.param.name); });
+
 TEST_F(SettingsStoreTest, AFileTooLargeToBeSettingsReadsEmptyAndIsLeftAlone) {
     writeStore("[Opzioni]\nBig Ben=1\n");
     ASSERT_EQ(::truncate(QFile::encodeName(path()).constData(), 40 << 20), 0); // 40 MiB, sparse
@@ -458,16 +501,92 @@ TEST_F(SettingsStoreTest, EveryPathToOneStoreTakesOneLock) {
                                 std::chrono::milliseconds(100)));
 }
 
-TEST_F(SettingsStoreTest, TheNextWriteRemovesTheTemporaryFilesOfKilledWriters) {
+TEST_F(SettingsStoreTest, TheNextWriteRemovesTheTemporaryFilesOfKilledWritersAndNoUserFile) {
     SettingsStore store(path());
     store.firstRunInit();
-    for (const char* name :
-         {".Quadrantix.ini.Ab12Cd", ".Quadrantix.ini.zzzzzz", ".Quadrantix.ini.keep", ".Altro.ini.Ab12Cd"})
-        writeFile(file(QStringLiteral("Quadrantix/") + QLatin1String(name)), QByteArray(1 << 20, 'x'));
+    // A person's copies, named as people name them, beside what killed writers left.
+    const QStringList userFiles{QStringLiteral(".Quadrantix.ini.backup"), QStringLiteral(".Quadrantix.ini.241210"),
+                                QStringLiteral(".Quadrantix.ini.Ab12Cd"), QStringLiteral(".Quadrantix.ini.keep"),
+                                QStringLiteral(".Altro.ini.~qx-tmp-Ab12Cd")};
+    for (const QString& name : userFiles + QStringList{QStringLiteral(".Quadrantix.ini.~qx-tmp-Ab12Cd"),
+                                                       QStringLiteral(".Quadrantix.ini.~qx-tmp-zzzzzz")})
+        writeFile(file(QStringLiteral("Quadrantix/") + name), QByteArray(1 << 20, 'x'));
     EXPECT_TRUE(store.write(keys::Avvio, QStringLiteral("Mini")));
-    QStringList expected{QStringLiteral(".Altro.ini.Ab12Cd"), QStringLiteral(".Quadrantix.ini.keep"),
-                         QStringLiteral("Quadrantix.ini"), QStringLiteral("Quadrantix.ini.lock")};
+    QStringList expected =
+        userFiles + QStringList{QStringLiteral("Quadrantix.ini"), QStringLiteral("Quadrantix.ini.lock")};
+    expected.sort();
     QStringList found = leftovers();
     found.sort();
     EXPECT_EQ(found, expected) << "only this store's own temporary files are removed";
+}
+
+// Programs that know nothing of the lock save the file in place: an editor or `cat >` empties it and writes it again,
+// `printf >>` appends. Their save is never discarded, and the gap in the middle of one is never taken as the truth.
+TEST_F(SettingsStoreTest, AWriteWaitsForASaveInPlaceAndKeepsIt) {
+    SettingsStore store(path());
+    ASSERT_TRUE(store.write(keys::TimerVita, QStringLiteral("123456")));
+    // The editor has emptied the file and not yet written it.
+    const int editor = ::open(QFile::encodeName(path()).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    ASSERT_GE(editor, 0);
+    auto writing = std::async(std::launch::async, [&] { return store.write(keys::Avvio, QStringLiteral("Mini")); });
+    EXPECT_EQ(writing.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout)
+        << "the write waits while the file is open for writing";
+    const QByteArray saved = "[Opzioni]\nTimer vita=123456\nnota=dell'utente\n";
+    ASSERT_EQ(::write(editor, saved.constData(), size_t(saved.size())), ssize_t(saved.size()));
+    ::close(editor);
+    EXPECT_TRUE(writing.get());
+    SettingsStore fresh(path());
+    EXPECT_EQ(fresh.read(u"Opzioni", u"nota"), QStringLiteral("dell'utente")) << "the user's save is kept";
+    EXPECT_EQ(fresh.read(keys::TimerVita), QStringLiteral("123456"));
+    EXPECT_EQ(fresh.read(keys::Avvio), QStringLiteral("Mini"));
+}
+
+TEST_F(SettingsStoreTest, AFileEmptiedSinceItHeldATotalIsNotTakenAsTheTruth) {
+    SettingsStore store(path());
+    ASSERT_TRUE(store.firstRunInit());
+    ASSERT_TRUE(store.write(keys::TimerVita, QStringLiteral("86400")));
+    EXPECT_EQ(store.read(keys::TimerVita), QStringLiteral("86400"));
+    ASSERT_TRUE(QFile::resize(path(), 0)); // a save cut off after emptying the file
+    EXPECT_EQ(store.read(keys::TimerVita), QStringLiteral("86400")) << "a read holds on to what the file held";
+    ASSERT_TRUE(store.update([](SettingsStore::Transaction& t) {
+        t.write(keys::TimerVita, QString::number(t.read(keys::TimerVita).toLongLong() + 60));
+    }));
+    SettingsStore fresh(path());
+    EXPECT_EQ(fresh.read(keys::TimerVita), QStringLiteral("86460")) << "the total is not lost";
+    EXPECT_EQ(fresh.read(keys::BigBen), QStringLiteral("1")) << "nor any other key";
+}
+
+TEST_F(SettingsStoreTest, AWriteMadeInPlaceWhileAnUpdateRunsIsMergedNotDiscarded) {
+    SettingsStore store(path());
+    ASSERT_TRUE(store.write(keys::Avvio, QStringLiteral("Mini")));
+    int runs = 0;
+    ASSERT_TRUE(store.update([&](SettingsStore::Transaction& t) {
+        if (runs++ == 0) { // after the update read the file, before it replaces it: an append, `printf >> file`
+            std::ofstream append(QFile::encodeName(path()).toStdString(), std::ios::app);
+            append << "[Prova]\naggiunta=1\n";
+        }
+        t.write(keys::Allarme, QStringLiteral("1"));
+    }));
+    EXPECT_EQ(runs, 2) << "the change is made again on the file as the append left it";
+    SettingsStore fresh(path());
+    EXPECT_EQ(fresh.read(u"Prova", u"aggiunta"), QStringLiteral("1"));
+    EXPECT_EQ(fresh.read(keys::Allarme), QStringLiteral("1"));
+    EXPECT_EQ(fresh.read(keys::Avvio), QStringLiteral("Mini"));
+}
+
+TEST_F(SettingsStoreTest, AnUpdateSaysWhetherTheSettingsWereBusyOrCouldNotBeWritten) {
+    SettingsStore store(path());
+    ASSERT_TRUE(store.firstRunInit());
+    {
+        HeldLock other(path() + QStringLiteral(".lock"));
+        EXPECT_EQ(store.tryUpdate([](SettingsStore::Transaction& t) { t.write(keys::Avvio, QStringLiteral("Mini")); },
+                                  std::chrono::milliseconds(50)),
+                  SettingsStore::Result::Busy);
+    }
+    QDir().mkpath(file(QStringLiteral("folder.ini")));
+    SettingsStore folder(file(QStringLiteral("folder.ini")));
+    EXPECT_EQ(folder.tryUpdate([](SettingsStore::Transaction& t) { t.write(keys::Avvio, QStringLiteral("Mini")); }),
+              SettingsStore::Result::Failed);
+    EXPECT_EQ(store.tryUpdate([](SettingsStore::Transaction& t) { t.write(keys::Avvio, QStringLiteral("Mini")); }),
+              SettingsStore::Result::Written);
 }

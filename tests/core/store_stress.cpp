@@ -1,7 +1,9 @@
 // The settings store under real processes, reporting its figures:
-//   qx_store_stress stress <seconds>  three writers and a reader at 100 reads a second: every read parses and never
-//                                     goes back; at the end every key holds its writer's last value, the shared
-//                                     counter every increment, and no stray file is left;
+//   qx_store_stress stress <seconds>  three writers, a program that saves the file in place (empties it, then writes
+//                                     it), one that appends to it, and a reader at 100 reads a second: every read
+//                                     parses and never goes back; at the end every key holds its writer's last value,
+//                                     every appended key is there, the shared counter has every increment, and no
+//                                     stray file is left;
 //   qx_store_stress kill <kills>      a writer of a 1 MiB store killed with SIGKILL mid-write, again and again: the
 //                                     file always parses and holds the last complete value, and the next write
 //                                     removes the killed writer's temporary file.
@@ -11,13 +13,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <optional>
 #include <random>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -30,6 +36,8 @@ namespace {
 constexpr int kWriters = 3;
 constexpr int kKeys = 20;
 const QString kSection = QStringLiteral("Prova");
+const QString kInPlaceSection = QStringLiteral("InPlace");
+const QString kAppendSection = QStringLiteral("Aggiunte");
 const QString kCounter = QStringLiteral("Totale");
 
 int failures = 0;
@@ -42,12 +50,37 @@ QString key(int writer, int k) {
     return QStringLiteral("w%1k%2").arg(writer).arg(k);
 }
 
+IniDocument parseWhole(const QByteArray& data);
+
+// The whole file as it was between two saves in place (which no reader can help seeing half made), or nothing.
+std::optional<QByteArray> readBetweenSaves(const QString& path) {
+    const int fd = openRegularFile(path);
+    struct stat before {
+    }, after{};
+    if (fd < 0 || ::fstat(fd, &before) != 0 || openForWriting(fd)) {
+        if (fd >= 0)
+            ::close(fd);
+        return std::nullopt;
+    }
+    FileRead file = readWholeFile(fd, kMaxIniFileBytes);
+    const bool settled = file.ok && ::fstat(fd, &after) == 0 && !openForWriting(fd) &&
+                         FileIdentity::of(before) == FileIdentity::of(after);
+    ::close(fd);
+    if (!settled)
+        return std::nullopt;
+    return file.data;
+}
+
 // The whole file, parsed; a file that does not read completely is a failure.
 IniDocument readWhole(const QString& path) {
     const FileRead file = readRegularFile(path, kMaxIniFileBytes);
     if (!file.ok)
         fail("the store could not be read");
-    IniDocument doc = IniDocument::parse(file.data);
+    return parseWhole(file.data);
+}
+
+IniDocument parseWhole(const QByteArray& data) {
+    IniDocument doc = IniDocument::parse(data);
     if (doc.hasUnreadableLines())
         fail("the store has a line that does not parse");
     return doc;
@@ -89,6 +122,44 @@ QStringList strayFiles(const QString& folder) {
     std::_Exit(failures ? 1 : 0);
 }
 
+// Programs that know nothing of the lock, taking turns (two of them racing each other would lose each other's
+// writes whatever the store does): one saves the file in place, as an editor's save or `cat >` does (reads it, sets
+// its own key, empties it and writes it again through the same open file); the other appends a new key each time,
+// `printf '[Aggiunte]\na<n>=<n>\n' >> file`. Reports "<saves> <appends>".
+[[noreturn]] void foreignWriters(const QString& path, int seconds, int out) {
+    const auto end = Clock::now() + std::chrono::seconds(seconds);
+    const QByteArray native = QFile::encodeName(path);
+    long saves = 0;
+    while (Clock::now() < end) {
+        int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) {
+            fail("the in-place writer could not open the store");
+            break;
+        }
+        FileRead file = readWholeFile(fd, kMaxIniFileBytes);
+        IniDocument doc = IniDocument::parse(file.data);
+        doc.setValue(kInPlaceSection, QStringLiteral("p%1").arg(saves % kKeys), QString::number(saves));
+        const QByteArray& bytes = doc.serialize();
+        if (!file.ok || ::ftruncate(fd, 0) != 0 ||
+            ::pwrite(fd, bytes.constData(), size_t(bytes.size()), 0) != bytes.size())
+            fail("the in-place writer could not save");
+        ::close(fd);
+
+        fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        const QByteArray line = '[' + kAppendSection.toUtf8() + "]\na" + QByteArray::number(qlonglong(saves)) + '=' +
+                                QByteArray::number(qlonglong(saves)) + '\n';
+        if (fd < 0 || ::write(fd, line.constData(), size_t(line.size())) != line.size())
+            fail("the appender could not append");
+        if (fd >= 0)
+            ::close(fd);
+        ++saves;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20)); // 50 saves and 50 appends a second
+    }
+    const QByteArray report = QByteArray::number(qlonglong(saves)) + ' ' + QByteArray::number(qlonglong(saves)) + '\n';
+    [[maybe_unused]] const ssize_t n = ::write(out, report.constData(), size_t(report.size()));
+    std::_Exit(failures ? 1 : 0);
+}
+
 // The reader process: 100 reads a second through its own store, plus a check of the whole file each time.
 [[noreturn]] void reader(const QString& path, int seconds, int out) {
     SettingsStore store(path);
@@ -102,7 +173,12 @@ QStringList strayFiles(const QString& folder) {
         if (counter < lastCounter)
             fail("the counter went back", QString::number(counter));
         lastCounter = counter;
-        const IniDocument doc = readWhole(path);
+        const std::optional<QByteArray> bytes = readBetweenSaves(path);
+        if (!bytes) {
+            ++reads; // inside a save in place: there is nothing to compare
+            continue;
+        }
+        const IniDocument doc = parseWhole(*bytes);
         for (int w = 0; w < kWriters; ++w)
             for (int k = 0; k < kKeys; ++k) {
                 const auto v = doc.value(kSection, key(w, k));
@@ -157,8 +233,9 @@ int stress(const QString& folder, int seconds) {
         const pid_t pid = spawn([&](int out) { writer(path, w, seconds, out); }, fd);
         writers.emplace_back(pid, fd);
     }
-    int readerFd;
+    int readerFd, foreignFd;
     const pid_t readerPid = spawn([&](int out) { reader(path, seconds, out); }, readerFd);
+    const pid_t foreignPid = spawn([&](int out) { foreignWriters(path, seconds, out); }, foreignFd);
 
     long writes = 0, increments = 0;
     double slowest = 0;
@@ -177,6 +254,10 @@ int stress(const QString& folder, int seconds) {
     const long reads = readAll(readerFd).trimmed().toLong();
     if (!exitedCleanly(readerPid))
         fail("the reader saw a fault");
+    const QList<QByteArray> foreign = readAll(foreignFd).trimmed().split(' ');
+    const long saves = foreign.value(0).toLong(), appends = foreign.value(1).toLong();
+    if (!exitedCleanly(foreignPid) || foreign.size() != 2)
+        fail("the in-place writer or the appender failed");
 
     const IniDocument doc = readWhole(path);
     for (int w = 0; w < int(perWriter.size()); ++w)
@@ -190,13 +271,28 @@ int stress(const QString& folder, int seconds) {
             if (got.toLong() != expected)
                 fail("a key does not hold its last value", key(w, k) + QLatin1Char(' ') + got);
         }
+    for (int k = 0; k < kKeys && k < saves; ++k) {
+        long expected = -1; // the last save of key k
+        for (long n = saves - 1; n >= 0 && expected < 0; --n)
+            if (n % kKeys == k)
+                expected = n;
+        const QString got = doc.value(kInPlaceSection, QStringLiteral("p%1").arg(k)).value_or(QStringLiteral("-1"));
+        if (got.toLong() != expected)
+            fail("a key saved in place does not hold its last value", QStringLiteral("p%1 %2").arg(k).arg(got));
+    }
+    long appendsLost = 0;
+    for (long n = 0; n < appends; ++n)
+        appendsLost += doc.value(kAppendSection, QStringLiteral("a%1").arg(n)) != QString::number(n);
+    if (appendsLost)
+        fail("appended keys were lost", QStringLiteral("%1 of %2").arg(appendsLost).arg(appends));
     if (doc.value(kSection, kCounter).value_or(QString()).toLong() != increments)
         fail("the counter lost an increment", doc.value(kSection, kCounter).value_or(QString()));
     if (!strayFiles(folder).isEmpty())
         fail("stray files", strayFiles(folder).join(u' '));
-    std::printf("store stress: %d writers and a reader for %d s: %ld writes stressed (%ld read-modify-write "
-                "increments, none lost), slowest write %.1f ms, %ld reads\n",
-                kWriters, seconds, writes, increments, slowest, reads);
+    std::printf("store stress: %d writers, an in-place writer, an appender and a reader for %d s: %ld writes "
+                "(%ld read-modify-write increments), %ld saves in place, %ld appends (%ld lost), slowest write %.1f "
+                "ms, %ld reads\n",
+                kWriters, seconds, writes, increments, saves, appends, appendsLost, slowest, reads);
     if (slowest >= 1000)
         fail("a write took a second or more");
     return failures ? 1 : 0;

@@ -60,6 +60,23 @@ def clock_events(values):
     return stroke, alarm, face
 
 
+def trace_text(text):
+    """A text as the trace writes it: one line whatever it holds (backslash, line breaks, control characters escaped)."""
+    out = []
+    for c in text:
+        if c == "\\":
+            out.append("\\\\")
+        elif c == "\n":
+            out.append("\\n")
+        elif c == "\r":
+            out.append("\\r")
+        elif ord(c) < 0x20 or ord(c) == 0x7F:
+            out.append(f"\\x{ord(c):02x}")
+        else:
+            out.append(c)
+    return "".join(out)
+
+
 def clock_check(testcase, name, app, values):
     stroke, alarm, face = clock_events(values)
     if face:
@@ -69,7 +86,7 @@ def clock_check(testcase, name, app, values):
         testcase.assertEqual(int(hit.args[0]) // 10**9 // 60, MINUTE_EPOCH // 60, f"{name}: the stroke is at 01:00")
     if alarm:
         shown = app.wait_trace("alarm", timeout=30)
-        testcase.assertEqual(" ".join(shown.args), " ".join(values[("Allarme", "Messaggio")].split()),
+        testcase.assertEqual(" ".join(shown.args), " ".join(trace_text(values[("Allarme", "Messaggio")]).split()),
                              f"{name}: the message as stored")
 
 

@@ -276,6 +276,27 @@ TEST(Greeting, OnlyInTheFirstMinuteOf2001AndEveryHalfSecondThen) {
     EXPECT_FALSE(rc.events->wantsHalfSecondTicks());
 }
 
+// A letter under half a million accents took the window 7 s to lay out, the clock's ticks waiting meanwhile.
+TEST(AlarmWindow, LaysOutOnlyWhatItHasRoomFor) {
+    QTemporaryDir dir;
+    SettingsStore store(dir.filePath(QStringLiteral("q.ini")));
+    const QString accents(500000, QChar(0x0301));
+    store.write(keys::AllarmeMessaggio, QStringLiteral("a") + accents);
+    FakeSoundService sound;
+    RealEventWindows windows(store, sound.bind(QStringLiteral("/q/Allarme.mid")), [](const QUrl&) {});
+    windows.openAllarme();
+    QWidget* w = nullptr;
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (t->objectName() == QLatin1String("Allarme") && t->isVisible())
+            w = t;
+    ASSERT_NE(w, nullptr);
+    const QString shown = w->findChild<QLabel*>(QStringLiteral("Label1"))->text();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("a") + QChar(0x0301)));
+    EXPECT_LE(shown.size(), 31) << "the letter and thirty of its accents";
+    w->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 TEST(AlarmWindow, ShowsTheMessagePlaysAndOkStopsTheMelody) {
     QTemporaryDir dir;
     SettingsStore store(dir.filePath(QStringLiteral("q.ini")));

@@ -5,6 +5,7 @@
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -13,6 +14,9 @@
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <vector>
 
 #include <optional>
@@ -72,10 +76,12 @@ protected:
 
     CRovescia* open(SettingsStore& into) {
         dialog = new CRovescia(into, nullptr);
-        QObject::connect(dialog, &CRovescia::avvia, dialog, [this](qint64 seconds) {
-            started << seconds;
-            EXPECT_FALSE(dialog->isVisible()) << "the dialog closes before the face starts";
-        });
+        QObject::connect(dialog, &CRovescia::avvia, dialog,
+                         [this](qint64 seconds, const QString& action, const QString& message) {
+                             started << seconds;
+                             ends << QStringList{action, message};
+                             EXPECT_FALSE(dialog->isVisible()) << "the dialog closes before the face starts";
+                         });
         dialog->show();
         return dialog;
     }
@@ -93,6 +99,7 @@ protected:
     SettingsStore store;
     QPointer<CRovescia> dialog;
     QList<qint64> started;
+    QList<QStringList> ends; // the end action and message each start carried
 };
 
 TEST_F(CRovesciaTest, OpensWithItsOwnDefaultsWhateverIsStored) {
@@ -232,6 +239,9 @@ TEST_F(CRovesciaTest, StartStoresTheActionAndTheMessageClosesAndThenAsksTheFace)
         EXPECT_EQ(store.read(keys::QuandoZero), QLatin1String(c.stored)) << c.option;
         EXPECT_EQ(store.read(keys::ContoMessaggio), QStringLiteral("  Pausa; caffè = 100%  "))
             << c.option << ": stored whatever the end action, exactly";
+        EXPECT_EQ(ends.value(0), (QStringList{QLatin1String(c.stored), QStringLiteral("  Pausa; caffè = 100%  ")}))
+            << c.option << ": the face is given the end it keeps to, whatever is stored later";
+        ends.clear();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(dialog.isNull()) << c.option << ": closed and gone";
     }
@@ -265,6 +275,31 @@ TEST_F(CRovesciaTest, AStoreThatCannotBeWrittenIsSaidSoAndNothingStarts) {
     EXPECT_TRUE(dialog->isVisible()) << "the dialog stays open";
     EXPECT_TRUE(started.isEmpty());
     failed->close();
+}
+
+TEST_F(CRovesciaTest, SettingsHeldByAnotherProgramAreSaidToBeBusyAndNothingStarts) {
+    ASSERT_TRUE(store.write(keys::QuandoZero, QStringLiteral("Arresta")));
+    const int lock = ::open(QFile::encodeName(store.path() + QStringLiteral(".lock")).constData(),
+                            O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    open();
+    start(QStringLiteral("00:00:05"));
+    ::close(lock);
+    QMessageBox* failed = box("salvataggio_fallito");
+    ASSERT_NE(failed, nullptr);
+    EXPECT_TRUE(failed->text().contains(QStringLiteral("occupato da un altro programma")))
+        << failed->text().toStdString();
+    EXPECT_TRUE(started.isEmpty());
+    EXPECT_EQ(store.read(keys::QuandoZero), QStringLiteral("Arresta")) << "nothing half-written";
+    failed->close();
+}
+
+TEST_F(CRovesciaTest, TheMessageIsKeptWholeWhateverItsLength) {
+    open();
+    const QString message(40000, QLatin1Char('m'));
+    child<QLineEdit>("Text2")->setText(message);
+    start(QStringLiteral("00:00:05"));
+    EXPECT_EQ(store.read(keys::ContoMessaggio).size(), message.size());
 }
 
 } // namespace

@@ -626,7 +626,7 @@ TEST_F(LargeFaceTest, PauseResumeAndCancel) {
     EXPECT_EQ(messages.size(), 1) << "a cancelled countdown never ends with its action";
 }
 
-TEST_F(LargeFaceTest, TheEndActionIsTheStoredOneReadAtTheEndAndRunsOnce) {
+TEST_F(LargeFaceTest, TheEndActionIsTheOneChosenAtTheStartAndRunsOnce) {
     const struct {
         const char* name;
         const char* quandoZero;
@@ -641,15 +641,15 @@ TEST_F(LargeFaceTest, TheEndActionIsTheStoredOneReadAtTheEndAndRunsOnce) {
         {"compared exactly", "Arresta ", {}, {}},
     };
     for (const auto& c : cases) {
-        store.write(keys::QuandoZero, QStringLiteral("Messaggio"));
         LargeFace& f = open();
         power.calls.clear();
         messages.clear();
         f.selectMode(LargeMode::OraCorr); // ends in any mode
-        f.startCountdown(90);
-        // Written after the start: the face reads them when the countdown ends.
-        store.write(keys::QuandoZero, QString::fromUtf8(c.quandoZero));
-        store.write(keys::ContoMessaggio, QStringLiteral("Fine <b>del</b> tè"));
+        f.startCountdown(90, QString::fromUtf8(c.quandoZero), QStringLiteral("Fine <b>del</b> tè"));
+        // A second copy of the clock starts a countdown of its own: this one keeps its end.
+        store.write(keys::QuandoZero, QString::fromUtf8(c.quandoZero) == u"Arresta" ? QStringLiteral("Riavvia")
+                                                                                    : QStringLiteral("Arresta"));
+        store.write(keys::ContoMessaggio, QStringLiteral("l'altra copia"));
         clock.advanceMs(89'999);
         f.wake();
         EXPECT_TRUE(f.view().lbl_Rovescia) << c.name << ": a millisecond left";

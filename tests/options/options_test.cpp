@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -32,6 +33,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace qx;
 
@@ -390,6 +394,64 @@ TEST_F(OptionsTest, OkThatCannotWriteSaysSoAndKeepsTheDialog) {
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->text().contains(blocked.path())) << box->text().toStdString();
     EXPECT_EQ(box->textFormat(), Qt::PlainText);
+}
+
+// "&OK" when the store cannot take the values: one bounded wait, a message naming the cause, and nothing applied,
+// start at log-on included, so that "&Annulla" then leaves the entry and "Esegui auto" agreeing.
+TEST_F(OptionsTest, OkThatIsRefusedAppliesNothingAndSaysWhy) {
+    struct Case {
+        const char* name;
+        bool busy; // another program holds the store's lock; else the store is a folder (a full or read-only disk)
+        const char* says;
+    };
+    for (const Case c : {Case{"another program holds the lock", true, "occupato da un altro programma"},
+                         Case{"the file cannot be written", false, "non è possibile scrivere"}}) {
+        SCOPED_TRACE(c.name);
+        SettingsStore blocked(file(QStringLiteral("blocked/") + QLatin1String(c.name) + QStringLiteral("/q.ini")));
+        QDir().mkpath(QFileInfo(blocked.path()).absolutePath());
+        int lock = -1;
+        if (c.busy) {
+            ASSERT_TRUE(blocked.firstRunInit());
+            lock = ::open(QFile::encodeName(blocked.path() + QStringLiteral(".lock")).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+        } else {
+            QDir().mkpath(blocked.path());
+        }
+        Opzionifrm* d = open(context(blocked));
+        d->show();
+        child<QCheckBox>(d, "AutoEsegui")->click();
+        ASSERT_TRUE(checked(d, "AutoEsegui"));
+        press(d, "Command1");
+        EXPECT_TRUE(d->isVisible()) << "the user's settings are still in the dialog";
+        auto* box = d->findChild<QMessageBox*>(QStringLiteral("salvataggio_fallito"));
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->text().contains(QString::fromUtf8(c.says))) << box->text().toStdString();
+        EXPECT_FALSE(autostart.isPresent()) << "start at log-on waits for the store";
+        EXPECT_NE(blocked.read(keys::EseguiAuto), QStringLiteral("1"));
+        if (c.busy) {
+            ::close(lock); // the other program lets go: the next "&OK" saves and applies
+            delete box;
+            press(d, "Command1");
+            EXPECT_FALSE(d->isVisible());
+            EXPECT_EQ(blocked.read(keys::EseguiAuto), QStringLiteral("1"));
+            EXPECT_TRUE(autostart.isPresent());
+            ASSERT_TRUE(autostart.apply(false));
+        }
+        delete d;
+    }
+}
+
+TEST_F(OptionsTest, OkKeepsMessagesLongerThanATextFieldsDefaultLimit) {
+    store.firstRunInit();
+    const QString reminder(40000, QLatin1Char('r'));
+    const QString alarm = QString(50000, QLatin1Char('a')) + QStringLiteral("!");
+    store.write(keys::Promemoria, reminder);
+    store.write(keys::AllarmeMessaggio, alarm);
+    Opzionifrm* d = open();
+    press(d, "Command1");
+    EXPECT_EQ(store.read(keys::Promemoria).size(), reminder.size());
+    EXPECT_EQ(store.read(keys::AllarmeMessaggio), alarm);
 }
 
 TEST_F(OptionsTest, AutostartEntryIsMadeLeftAloneWhilePresentAndDeleted) {
