@@ -3,6 +3,7 @@
 
 #include "assets/artwork.h"
 #include "core/fonts.h"
+#include "core/program_info.h"
 #include "core/settings_store.h"
 #include "core/twips.h"
 
@@ -134,7 +135,7 @@ void CRovescia::followChoice() {
 
 void CRovescia::warn(const char* name, const QString& text) {
     // Modal for this dialog only: the face and the other windows go on meanwhile.
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quadrantix"), text, QMessageBox::Ok, this);
+    auto* box = new QMessageBox(QMessageBox::Warning, programTitle(), text, QMessageBox::Ok, this);
     box->setObjectName(QLatin1String(name));
     box->setTextFormat(Qt::PlainText);
     box->setWindowModality(Qt::WindowModal);

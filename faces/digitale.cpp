@@ -3,6 +3,7 @@
 
 #include "assets/artwork.h"
 #include "core/face_chrome.h"
+#include "core/program_info.h"
 #include "core/settings_store.h"
 #include "faces/c_rovescia.h"
 #include "faces/large_face_picture.h"
@@ -250,7 +251,7 @@ void Digitale::confirmCancel() {
     if (!model_.countdown().RovesciaAttivo())
         return;
     // Modal for this face only and answered later: the other windows, and the countdown itself, go on meanwhile.
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Quadrantix"),
+    auto* box = new QMessageBox(QMessageBox::NoIcon, programTitle(),
                                 QStringLiteral("Sicuro di voler annullare il conto alla rovescia?"),
                                 QMessageBox::Yes | QMessageBox::No, this);
     box->setObjectName(QStringLiteral("annulla"));
@@ -319,7 +320,7 @@ void Digitale::onCommand(Command command) {
 void Digitale::requestFace(const QString& fai) {
     model_.setFai(fai);
     if (model_.busy()) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Quadrantix"),
+        QMessageBox box(QMessageBox::NoIcon, programTitle(),
                         QStringLiteral("Cronometro o conto alla rovescia in corso. Interromperli e continuare?"),
                         QMessageBox::Yes | QMessageBox::No, this);
         box.setObjectName(QStringLiteral("Fai"));

@@ -13,7 +13,6 @@ namespace qx {
 
 namespace {
 const QColor kWindowGrey(192, 192, 192);
-const QColor kPanelGreen(165, 173, 156);
 
 constexpr double kPictureTop = 840; // twips: the face picture lies under the toolbar
 
@@ -91,10 +90,7 @@ LargeFacePicture::LargeFacePicture(const LargeFace& model, QWidget* parent)
     background_.fill(kWindowGrey);
     QPainter p(&background_);
     p.drawPixmap(0, 0, face);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::black, 2));
-    p.setBrush(kPanelGreen);
-    p.drawRoundedRect(QRectF(kPanel).adjusted(1, 1, -1, -1), 6, 6);
+    drawPanel(p, kPanel, 6);
     setCursor(artworkCursor(QStringLiteral("pointer_face"), QPoint(15, 15), ratio));
 }
 

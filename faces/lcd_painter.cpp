@@ -5,10 +5,20 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPen>
 
 #include <cmath>
 
 namespace qx {
+
+void drawPanel(QPainter& p, const QRect& box, qreal radius) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 2));
+    p.setBrush(kPanelGreen);
+    p.drawRoundedRect(QRectF(box).adjusted(1, 1, -1, -1), radius, radius);
+    p.restore();
+}
 
 std::array<QRect, 2> Colon::bars(bool joined) const {
     if (!joined)

@@ -18,6 +18,11 @@ enum class DigitSize {
     Small, // 25 x 28 pixels (the 1 is 17 wide)
 };
 
+// The liquid-crystal panel's green, and the panel itself: a rounded box in it with a black edge 2 pixels wide
+// inside `box`, as the small faces and the large face draw it.
+inline const QColor kPanelGreen(165, 173, 156);
+void drawPanel(QPainter& p, const QRect& box, qreal radius);
+
 // A colon: two vertical bars that the colon tick moves `shift` pixels towards each other and back again.
 struct Colon {
     QRect upper, lower; // apart

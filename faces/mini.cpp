@@ -5,6 +5,7 @@
 #include "core/face_chrome.h"
 #include "core/fonts.h"
 #include "core/twips.h"
+#include "faces/lcd_painter.h"
 #include "platform/boundary_timer.h"
 #include "platform/clock.h"
 #include "platform/trace.h"
@@ -18,7 +19,6 @@ namespace qx {
 
 namespace {
 constexpr std::int64_t kSecond = 1'000'000'000;
-const QColor kPanelGreen(165, 173, 156);
 
 const QSize kClient(pxi(2925), pxi(3000)); // 195 x 200
 const QPoint kPlace(pxi(8745), pxi(5535));
@@ -75,15 +75,6 @@ std::vector<ShownLabel> shownLabels(const StarFaceView& v) {
     return shown;
 }
 
-void drawBox(QPainter& p, const QRect& box, qreal radius) {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::black, 2));
-    p.setBrush(kPanelGreen);
-    p.drawRoundedRect(QRectF(box).adjusted(1, 1, -1, -1), radius, radius);
-    p.restore();
-}
-
 const MenuEntry kMenu[] = {
     {"scr", "&Attiva salvaschermo", Command::Screensaver},
     {"analogico", "&Analogico", Command::ShowAnalogico},
@@ -123,7 +114,7 @@ Mini::Mini(const Clock& clock, FaceCommands& commands)
     {
         QPainter p(&background_);
         p.drawPixmap(0, 0, renderArtwork(QStringLiteral("star_dial"), {}, ratio));
-        drawBox(p, kShape1, 6);
+        drawPanel(p, kShape1, 6);
     }
     setCursor(artworkCursor(QStringLiteral("pointer_star"), QPoint(15, 15), ratio));
     new DragHandle(this, buildMenu(commands));
@@ -202,7 +193,7 @@ void Mini::paintEvent(QPaintEvent* event) {
     for (const ShownLabel& shown : shownLabels(v)) {
         if (!dirty.intersects(shown.box.extent()))
             continue;
-        drawBox(p, shown.box.shape, 4);
+        drawPanel(p, shown.box.shape, 4);
         // Across, as the label lies; upright, in the middle of its box (the labels sit a pixel off their boxes).
         const QRect text(shown.box.label.left(), shown.box.shape.top(), shown.box.label.width(),
                          shown.box.shape.height());

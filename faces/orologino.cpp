@@ -18,7 +18,6 @@ namespace qx {
 namespace {
 constexpr std::int64_t kSecond = 1'000'000'000;
 const QColor kCyan(0, 255, 255);
-const QColor kPanelGreen(165, 173, 156);
 
 const QSize kClient(pxi(1455), pxi(2280)); // 97 x 152
 const QPoint kPlace(pxi(9585), pxi(7365));
@@ -59,10 +58,7 @@ Orologino::Orologino(const Clock& clock, FaceCommands& commands)
     {
         QPainter p(&background_);
         p.drawPixmap(kImage1, renderArtwork(QStringLiteral("mini_dial"), {}, ratio));
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(Qt::black, 2));
-        p.setBrush(kPanelGreen);
-        p.drawRoundedRect(QRectF(kShape1).adjusted(1, 1, -1, -1), 5, 5);
+        drawPanel(p, kShape1, 5);
     }
     setCursor(artworkCursor(QStringLiteral("pointer_mini"), QPoint(15, 15), ratio));
     // The picture and both labels carry the date of the opening; they cover the whole visible oval.

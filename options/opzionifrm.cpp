@@ -5,6 +5,7 @@
 #include "core/face_chrome.h"
 #include "core/faces.h"
 #include "core/fonts.h"
+#include "core/program_info.h"
 #include "core/settings_store.h"
 #include "core/twips.h"
 #include "lifetime/lifetime_store.h"
@@ -531,7 +532,7 @@ void Opzionifrm::save() {
                              "delle impostazioni\n%1\n\nControllare che il disco non sia pieno o "
                              "protetto da scrittura, poi premere di nuovo OK.")
                   .arg(file);
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quadrantix"), text, QMessageBox::Ok, this);
+    auto* box = new QMessageBox(QMessageBox::Warning, programTitle(), text, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("salvataggio_fallito"));
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
