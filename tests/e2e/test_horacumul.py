@@ -4,12 +4,11 @@ import configparser
 import signal
 import subprocess
 import sys
-import threading
 import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from harness import BUILD_DIR, Session, wait_until, write_ini  # noqa: E402
+from harness import BUILD_DIR, Session, TestSessionManager, wait_until, write_ini  # noqa: E402
 
 BOOT_ID = Path("/proc/sys/kernel/random/boot_id").read_text().strip()
 
@@ -252,38 +251,18 @@ class SessionManagerTest(HoracumulCase):
     """A minimal X11 session manager of our own logs the user off as a desktop does: save for a shut-down, then die."""
 
     def test_log_off_through_the_session_manager_and_no_restart_asked(self):
-        with Session() as s:
-            manager = subprocess.Popen([str(BUILD_DIR / "bin" / "qx_test_session_manager")], stdin=subprocess.PIPE,
-                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=s.env,
-                                       cwd=s.dir)
-            said = []
-            reader = threading.Thread(target=lambda: said.extend(line.strip() for line in manager.stdout),
-                                      daemon=True)
-            reader.start()
-            try:
-                listening = wait_until(lambda: next((x for x in said if x.startswith("listening ")), None), 10)
-                app = self.start(s, config=store(30), env={"SESSION_MANAGER": listening.split(" ", 1)[1]})
-                wait_until(lambda: any(x.startswith("registered ") for x in said), 10,
-                           message=f"never registered: {said}")
-                low = uptime()
-                manager.stdin.write("logout\n")
-                manager.stdin.flush()
-                self.assertEqual(app.wait(10), 0, f"ended by the session manager: {said}")
-                high = uptime()
-                self.assertIn("saved 1", said)
-                self.assertIn("property RestartStyleHint 3", said, "never to be restarted in a later session")
-                self.assertEqual(len(app.trace("commit")), 1, "the update ran when asked to save")
-                self.assertEqual(len(app.trace("unloaded")), 1)
-                self.assertAddedUptime(s.dir / "horacumul-1.ini", 30, 0, low, high, "at the log-off")
-            finally:
-                manager.stdin.close()  # it ends, removing its socket
-                try:
-                    manager.wait(10)
-                except subprocess.TimeoutExpired:
-                    manager.kill()
-                    manager.wait(10)
-                reader.join(5)
-                manager.stdout.close()
+        with Session() as s, TestSessionManager(s) as manager:
+            app = self.start(s, config=store(30), env=manager.env)
+            manager.wait_registered()
+            low = uptime()
+            manager.logout()
+            self.assertEqual(app.wait(10), 0, f"ended by the session manager: {manager.said}")
+            high = uptime()
+            self.assertIn("saved 1", manager.said)
+            self.assertIn("property RestartStyleHint 3", manager.said, "never to be restarted in a later session")
+            self.assertEqual(len(app.trace("commit")), 1, "the update ran when asked to save")
+            self.assertEqual(len(app.trace("unloaded")), 1)
+            self.assertAddedUptime(s.dir / "horacumul-1.ini", 30, 0, low, high, "at the log-off")
 
 
 if __name__ == "__main__":

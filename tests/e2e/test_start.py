@@ -6,12 +6,11 @@ import re
 import signal
 import subprocess
 import sys
-import threading
 import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from harness import BUILD_DIR, Session, program_path, wait_until, write_ini  # noqa: E402
+from harness import Session, TestSessionManager, program_path, wait_until, write_ini  # noqa: E402
 from programs import PROGRAMS, end_cleanly, strangers  # noqa: E402
 
 NAMES = {"quadrantix": "Quadrantix", "quadrasogno": "Quadrasogno", "horacumul": "Horacumul"}
@@ -84,35 +83,15 @@ class StartTest(unittest.TestCase):
                     end_cleanly(self, app)
 
     def test_the_clock_asks_a_session_manager_never_to_restart_it(self):
-        with Session() as s:
-            manager = subprocess.Popen([str(BUILD_DIR / "bin" / "qx_test_session_manager")], stdin=subprocess.PIPE,
-                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=s.env,
-                                       cwd=s.dir)
-            said = []
-            reader = threading.Thread(target=lambda: said.extend(line.strip() for line in manager.stdout),
-                                      daemon=True)
-            reader.start()
-            try:
-                listening = wait_until(lambda: next((x for x in said if x.startswith("listening ")), None), 10)
-                clock = s.start("quadrantix", config={"Opzioni": {"Big Ben": "1", "Avvio": "Analogico"}},
-                                env={"SESSION_MANAGER": listening.split(" ", 1)[1]})
-                clock.wait_trace("started", timeout=20)
-                wait_until(lambda: any(x.startswith("registered ") for x in said), 10,
-                           message=f"never registered: {said}")
-                manager.stdin.write("logout\n")
-                manager.stdin.flush()
-                wait_until(lambda: "saved 1" in said, 10, message=f"never saved: {said}")
-                self.assertIn("property RestartStyleHint 3", said, "never to be restarted in a later session")
-                self.assertFalse([x for x in said if re.match(r"property RestartStyleHint [^3]", x)], said)
-            finally:
-                manager.stdin.close()
-                try:
-                    manager.wait(10)
-                except subprocess.TimeoutExpired:
-                    manager.kill()
-                    manager.wait(10)
-                reader.join(5)
-                manager.stdout.close()
+        with Session() as s, TestSessionManager(s) as manager:
+            clock = s.start("quadrantix", config={"Opzioni": {"Big Ben": "1", "Avvio": "Analogico"}},
+                            env=manager.env)
+            clock.wait_trace("started", timeout=20)
+            manager.wait_registered()
+            manager.logout()
+            wait_until(lambda: "saved 1" in manager.said, 10, message=f"never saved: {manager.said}")
+            self.assertIn("property RestartStyleHint 3", manager.said, "never to be restarted in a later session")
+            self.assertFalse([x for x in manager.said if re.match(r"property RestartStyleHint [^3]", x)], manager.said)
 
 
 if __name__ == "__main__":

@@ -156,6 +156,12 @@ protected:
     void SetUp() override { clearAudioEnvironment(); }
     void TearDown() override { clearAudioEnvironment(); }
 
+    // Whether the service has closed the device, once the event loop has run its idle timer.
+    static bool deviceClosed() {
+        QCoreApplication::processEvents();
+        return SDL_WasInit(SDL_INIT_AUDIO) == 0;
+    }
+
     // SDL's disk driver: a device that writes what it plays to a file, in real time, or with delayMs per
     // 1024-frame buffer (23 ms is real time; less runs faster, more stalls).
     void useDiskDevice(std::optional<int> delayMs = {}) {
@@ -386,10 +392,7 @@ TEST_F(SdlSoundTest, ClosesTheDeviceWhenAllIsQuietAndOpensItAgainToPlay) {
     const auto bigBen = service->bind(write("BigBen.wav", sineWav(10, 22050, 1)));
     const auto alarm = service->bind(write("Allarme.mid", midiNote(4)));
     const auto deviceOpen = [] { return SDL_WasInit(SDL_INIT_AUDIO) != 0; };
-    const auto closed = [&] {
-        QCoreApplication::processEvents();
-        return !deviceOpen();
-    };
+    const auto closed = [] { return deviceClosed(); };
 
     service->bind(file("missing.wav"))->play(); // opens the device, then finds nothing to play
     ASSERT_TRUE(waitUntil(closed, 2s));
@@ -425,10 +428,7 @@ TEST_F(SdlSoundTest, WhatWasDecodedGoesWithTheDeviceAndTheNextPlayReadsTheFileAg
     const auto service = makeSdlSoundService(options);
     const QString path = write("Ora.wav", sineWav(0.3));
     const auto chime = service->bind(path);
-    const auto closed = [&] {
-        QCoreApplication::processEvents();
-        return SDL_WasInit(SDL_INIT_AUDIO) == 0;
-    };
+    const auto closed = [] { return deviceClosed(); };
 
     chime->play();
     ASSERT_TRUE(chime->isPlaying());
