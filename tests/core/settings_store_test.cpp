@@ -403,6 +403,9 @@ struct DenseShape {
 class DenseStoreTest : public SettingsStoreTest, public ::testing::WithParamInterface<DenseShape> {};
 
 TEST_P(DenseStoreTest, CostsMemoryInProportionToItsBytes) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's allocator pads every block and holds freed ones back: no figure to compare";
+#endif
     QByteArray bytes = "[Opzioni]\nAvvio=Mini\n";
     for (int i = 0; bytes.size() < 24 * 1024 * 1024; ++i)
         bytes += GetParam().line(i);
