@@ -255,6 +255,14 @@ TEST(Splash, ARoundBlackWindowInTheMiddleOfTheScreenThatClosesItself) {
 
 // --- exit through the splash -------------------------------------------------------------------------------------
 
+// A face manager with plain analog and tiny face windows, the analog one loaded; `exits` counts its exits.
+void loadTwoFaces(FaceManager& faces, int& exits) {
+    faces.setFactory(FaceKind::Analogico, [] { return new FaceWindow(FaceKind::Analogico); });
+    faces.setFactory(FaceKind::Mini, [] { return new FaceWindow(FaceKind::Mini); });
+    QObject::connect(&faces, &FaceManager::exiting, &faces, [&exits] { ++exits; });
+    faces.loadOrologio();
+}
+
 TEST(ExitThroughTheSplash, ClockWindowsCloseAndTheSplashOpens) {
     FaceManager faces;
     faces.setFactory(FaceKind::Analogico, [] { return new FaceWindow(FaceKind::Analogico); });
@@ -293,11 +301,8 @@ TEST(ExitThroughTheSplash, ACloseFromTheWindowManagerIsTheFacesExitCommand) {
     };
     for (const auto& c : cases) {
         FaceManager faces;
-        faces.setFactory(FaceKind::Analogico, [] { return new FaceWindow(FaceKind::Analogico); });
-        faces.setFactory(FaceKind::Mini, [] { return new FaceWindow(FaceKind::Mini); });
         int exits = 0;
-        QObject::connect(&faces, &FaceManager::exiting, &faces, [&] { ++exits; });
-        faces.loadOrologio();
+        loadTwoFaces(faces, exits);
         faces.showFace(c.face);
         closeFromOutside(faces.window(c.face));
         settle();
@@ -309,11 +314,8 @@ TEST(ExitThroughTheSplash, ACloseFromTheWindowManagerIsTheFacesExitCommand) {
 
 TEST(ExitThroughTheSplash, TheProgramsOwnCloseOfAFaceIsNoExit) {
     FaceManager faces;
-    faces.setFactory(FaceKind::Analogico, [] { return new FaceWindow(FaceKind::Analogico); });
-    faces.setFactory(FaceKind::Mini, [] { return new FaceWindow(FaceKind::Mini); });
     int exits = 0;
-    QObject::connect(&faces, &FaceManager::exiting, &faces, [&] { ++exits; });
-    faces.loadOrologio();
+    loadTwoFaces(faces, exits);
     faces.showFace(FaceKind::Mini);
     faces.showFace(FaceKind::Analogico, faces.window(FaceKind::Mini));
     settle();
