@@ -4,12 +4,10 @@
 #include "assets/artwork.h"
 #include "core/face_chrome.h"
 #include "core/fonts.h"
-#include "core/settings_store.h"
 #include "core/time_events.h"
 #include "core/twips.h"
 #include "faces/analog_wake_plan.h"
 #include "platform/boundary_timer.h"
-#include "platform/sound/sound_service.h"
 #include "platform/trace.h"
 
 #include <QLabel>
@@ -51,13 +49,9 @@ const MenuEntry kMenu[] = {
 constexpr std::int64_t kSecond = 1'000'000'000;
 } // namespace
 
-Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceCommands& commands, SoundService& sound,
-                   const QString& programFolder)
-    : FaceWindow(FaceKind::Analogico, Qt::Tool), clock_(clock), painter_(dialStyle()) {
+Orologio::Orologio(const Clock& clock, FaceCommands& commands, TimeEventHooks* events)
+    : FaceWindow(FaceKind::Analogico, Qt::Tool), clock_(clock), painter_(dialStyle()), events_(events) {
     setObjectName(QStringLiteral("Orologio"));
-    store.firstRunInit();
-    BB_Suono_ = sound.bind(programFolder + QLatin1String("/BigBen.wav"));
-    Al_Suono_ = sound.bind(programFolder + QLatin1String("/Allarme.mid"), SoundRole::Alarm);
     setFixedSize(pxi(3270), pxi(3225));
     move(placeOnPrimary({pxi(8535), pxi(5460)}, size()));
     setMask(clientMask(outerEllipse({15, 31}, {212, 227}), frames::kFixed));
@@ -97,10 +91,6 @@ Orologio::Orologio(const Clock& clock, SettingsStore& store, FaceCommands& comma
 }
 
 Orologio::~Orologio() = default;
-
-void Orologio::setTimeEvents(std::unique_ptr<TimeEventHooks> events) {
-    events_ = std::move(events);
-}
 
 void Orologio::onTimer() {
     // The clock is read once per wake-up (the local-time conversion is not free).

@@ -7,7 +7,6 @@
 
 #include <QPixmap>
 #include <QRegion>
-#include <memory>
 
 class QLabel;
 
@@ -15,25 +14,16 @@ namespace qx {
 
 class BoundaryTimer;
 class Clock;
-class SettingsStore;
-class SoundObject;
-class SoundService;
 class TimeEventHooks;
 
 class Orologio : public FaceWindow {
     Q_OBJECT
 public:
-    // Loading, in order: the first-run settings, the sound objects, the shape, the date label, the timer.
-    Orologio(const Clock& clock, SettingsStore& store, FaceCommands& commands, SoundService& sound,
-             const QString& programFolder);
+    // Loading, in order: the shape, the date label, the timer. The first-run settings and the sound objects come
+    // before, with the clock's session (events/clock_session.h), whose chimes, alarm and greeting this window's
+    // timer drives: `events`, which outlives the window; none for a window that only shows the time.
+    Orologio(const Clock& clock, FaceCommands& commands, TimeEventHooks* events = nullptr);
     ~Orologio() override;
-
-    // Big Ben and the alarm melody. Shared, so that an alarm window left open after the clock closes keeps them.
-    const std::shared_ptr<SoundObject>& BB_Suono() const { return BB_Suono_; }
-    const std::shared_ptr<SoundObject>& Al_Suono() const { return Al_Suono_; }
-
-    // The chimes, the alarm and the greeting, driven from this window's timer.
-    void setTimeEvents(std::unique_ptr<TimeEventHooks> events);
 
     // Left by the last hands tick; empty and 0 until the first one.
     const QString& orario() const { return hands_.orario; }
@@ -64,9 +54,7 @@ private:
     AnalogHands hands_;
     AnalogDialState dial_;
     qint64 shownSecond_ = 0;
-    std::shared_ptr<SoundObject> BB_Suono_;
-    std::shared_ptr<SoundObject> Al_Suono_;
-    std::unique_ptr<TimeEventHooks> events_;
+    TimeEventHooks* events_ = nullptr;
     qint64 lastHandsSecond_ = 0;
     std::int64_t lastAlarmNs_ = 0;
     bool alarmTicked_ = false;

@@ -6,8 +6,7 @@
 #include "core/settings_store.h"
 #include "core/splash.h"
 #include "core/startup.h"
-#include "events/event_windows.h"
-#include "events/time_events.h"
+#include "events/clock_session.h"
 #include "faces/digitale.h"
 #include "faces/mini.h"
 #include "faces/orologino.h"
@@ -37,11 +36,12 @@ private:
 
     qx::SystemClock clock_;
     qx::SettingsStore store_;
-    qx::FaceManager faces_;
     std::unique_ptr<qx::SoundService> sound_ = qx::makeSdlSoundService();
     std::unique_ptr<qx::PowerService> power_ = qx::makeLogindPowerService();
     QString folder_ = QCoreApplication::applicationDirPath();
     std::function<void(const QUrl&)> openUrl_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    std::unique_ptr<qx::ClockSession> session_; // made with the analog face, which ticks it
+    qx::FaceManager faces_;
     qx::ScreensaverLaunch screensaver_{store_, folder_, qx::startProgram};
     qx::AboutWindows about_{{openUrl_, qx::startProgram, qx::findProgram}};
     qx::FacePictures pictures_;
@@ -54,11 +54,9 @@ ClockProgram::ClockProgram(qx::ProgramStart& start) {
     qx::registerLauncher(QCoreApplication::applicationFilePath());
 
     faces_.setFactory(qx::FaceKind::Analogico, [this] {
-        auto* orologio = new qx::Orologio(clock_, store_, faces_, *sound_, folder_);
-        auto windows = std::make_unique<qx::RealEventWindows>(store_, orologio->Al_Suono(), openUrl_);
-        orologio->setTimeEvents(std::make_unique<qx::TimeEvents>(clock_, store_, *sound_, *orologio->BB_Suono(),
-                                                                 std::move(windows), folder_));
-        return orologio;
+        if (!session_)
+            session_ = std::make_unique<qx::ClockSession>(clock_, store_, *sound_, folder_, openUrl_);
+        return new qx::Orologio(clock_, faces_, &session_->events());
     });
     faces_.setFactory(qx::FaceKind::Digitale, [this] { return new qx::Mini(clock_, faces_); });
     faces_.setFactory(qx::FaceKind::Mini, [this] { return new qx::Orologino(clock_, faces_); });
@@ -71,8 +69,8 @@ ClockProgram::ClockProgram(qx::ProgramStart& start) {
 
     // The options dialog's pictures of the faces, drawn by the faces themselves.
     pictures_.setFactory(qx::FaceKind::Analogico,
-                         [this](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService& snd) {
-                             auto* orologio = new qx::Orologio(c, s, f, snd, folder_);
+                         [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
+                             auto* orologio = new qx::Orologio(c, f);
                              orologio->handsTick();
                              return orologio;
                          });
@@ -99,14 +97,13 @@ ClockProgram::ClockProgram(qx::ProgramStart& start) {
 
 void ClockProgram::openOptions() {
     if (!options_) {
-        auto* orologio = static_cast<qx::Orologio*>(faces_.window(qx::FaceKind::Analogico));
-        if (!orologio)
+        if (!session_)
             return;
         options_ = new qx::Opzionifrm({.clock = clock_,
                                        .store = store_,
                                        .sound = *sound_,
-                                       .BB_Suono = orologio->BB_Suono(),
-                                       .Al_Suono = orologio->Al_Suono(),
+                                       .BB_Suono = session_->BB_Suono(),
+                                       .Al_Suono = session_->Al_Suono(),
                                        .programFolder = folder_,
                                        .bootId = qx::readBootId(),
                                        .autostart = qx::AutostartEntry::forUser(),

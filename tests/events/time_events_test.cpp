@@ -2,6 +2,7 @@
 // a fake clock that a played stroke moves on by the stroke's length, as the real one would.
 #include "core/faces.h"
 #include "core/settings_store.h"
+#include "events/clock_session.h"
 #include "events/event_windows.h"
 #include "events/time_events.h"
 #include "faces/orologio.h"
@@ -91,14 +92,12 @@ struct RunningClock {
     // The clock starts before every case, so that moving it to a case's start is a clock set forward: the window's
     // timer then ticks at once, at that moment.
     RunningClock() : clock(at(0, 0, 0, 1, 1, 2000)), store(dir.filePath(QStringLiteral("q.ini"))), sound(clock) {
-        store.firstRunInit();
         faces.setFactory(FaceKind::Analogico, [this] {
-            auto* o = new Orologio(clock, store, faces, sound, kFolder);
-            auto ev = std::make_unique<TimeEvents>(clock, store, sound, *o->BB_Suono(),
-                                                   std::make_unique<RecordingWindows>(clock, windows), kFolder);
-            events = ev.get();
-            o->setTimeEvents(std::move(ev));
-            return o;
+            session = std::make_unique<ClockSession>(clock, store, sound, kFolder, [this](std::shared_ptr<SoundObject>) {
+                return std::make_unique<RecordingWindows>(clock, windows);
+            });
+            events = &session->events();
+            return new Orologio(clock, faces, events);
         });
         orologio = static_cast<Orologio*>(faces.loadOrologio());
         timer = orologio->findChild<BoundaryTimer*>();
@@ -136,12 +135,34 @@ struct RunningClock {
     TimedSound sound;
     FaceManager faces;
     QStringList windows;
+    std::unique_ptr<ClockSession> session;
     TimeEvents* events = nullptr;
     Orologio* orologio = nullptr;
     BoundaryTimer* timer = nullptr;
 };
 
 } // namespace
+
+// The clock's loading, as it has always gone: the missing first-run values, then Big Ben and the melody, the one an
+// alarm to be heard over other streams; the time events are the session's, whatever window shows the time.
+TEST(ClockSession, FillsTheFirstRunValuesThenBindsTheTwoSounds) {
+    QTemporaryDir dir;
+    SettingsStore store(dir.filePath(QStringLiteral("q.ini")));
+    ASSERT_TRUE(store.write(keys::TimerVita, QStringLiteral("12345")));
+    test::FakeClock clock;
+    FakeSoundService sound;
+    QStringList opened;
+    ClockSession session(clock, store, sound, kFolder, [&](std::shared_ptr<SoundObject> Al_Suono) {
+        opened << (Al_Suono ? QStringLiteral("windows with the melody") : QStringLiteral("windows, no melody"));
+        return std::make_unique<RecordingWindows>(clock, opened);
+    });
+    EXPECT_EQ(store.read(keys::BigBen), QStringLiteral("1"));
+    EXPECT_EQ(store.read(keys::TimerVita), QStringLiteral("12345")) << "a present value is left alone";
+    EXPECT_EQ(sound.boundPaths(), (std::vector<QString>{"/q/BigBen.wav", "/q/Allarme.mid"}));
+    EXPECT_EQ(sound.boundRoles(), (std::vector<SoundRole>{SoundRole::Event, SoundRole::Alarm}));
+    EXPECT_EQ(opened, QStringList{QStringLiteral("windows with the melody")});
+    EXPECT_FALSE(session.events().wantsHalfSecondTicks());
+}
 
 TEST(Chimes, SequencesOfTheHourAndHalfHour) {
     const QString ora = QStringLiteral("sync:Ora.wav"), mezz = QStringLiteral("sync:Mezzora.wav"),

@@ -1,10 +1,7 @@
 // The analog face: hand angles at the awkward hours, the drawn hands, the date label, the shape and the menu.
 #include "core/faces.h"
-#include "core/settings_store.h"
 #include "faces/orologio.h"
 #include "tests/support/fake_clock.h"
-#include "tests/support/fake_sound_service.h"
-#include "tests/support/temp_dir.h"
 
 #include <QImage>
 #include <QLabel>
@@ -48,25 +45,20 @@ TEST(AnalogHands, PiAsThreePointFourteenTiltsTheHands) {
     EXPECT_NEAR(std::atan2(twelve.x(), -twelve.y()) * 180 / M_PI, 0.0456, 0.001) << "12 o'clock leans right";
 }
 
-class OrologioTest : public test::TempDirTest {
+class OrologioTest : public ::testing::Test {
 protected:
-    OrologioTest() : store(file(QStringLiteral("q.ini"))) {}
     Orologio* make() {
-        faces.setFactory(FaceKind::Analogico,
-                         [this] { return new Orologio(clock, store, faces, sound, QStringLiteral("/q")); });
+        faces.setFactory(FaceKind::Analogico, [this] { return new Orologio(clock, faces); });
         return static_cast<Orologio*>(faces.loadOrologio());
     }
     QImage shot(Orologio* w) { return w->grab().toImage(); }
 
     test::FakeClock clock;
-    SettingsStore store;
-    FakeSoundService sound;
     FaceManager faces;
 };
 
-TEST_F(OrologioTest, LoadingInitialisesSettingsAndShowsNoHandsUntilTheFirstTick) {
+TEST_F(OrologioTest, LoadingShowsNoHandsUntilTheFirstTick) {
     Orologio* w = make();
-    EXPECT_EQ(store.read(keys::BigBen), QStringLiteral("1")) << "first-run values written while loading";
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->orario(), QString());
     EXPECT_EQ(w->findChild<QLabel*>(QStringLiteral("data_lbl"))->text(), QStringLiteral("00"));

@@ -11,7 +11,6 @@
 #include "saver/saver_window.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_power_service.h"
-#include "tests/support/fake_sound_service.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAction>
@@ -57,8 +56,7 @@ QImage scaledUp(QWidget* w) {
 class HiDpiTest : public test::TempDirTest {
 protected:
     HiDpiTest() : store(file(QStringLiteral("q.ini"))) {
-        faces.setFactory(FaceKind::Analogico,
-                         [this] { return new Orologio(clock, store, faces, sound, QStringLiteral("/q")); });
+        faces.setFactory(FaceKind::Analogico, [this] { return new Orologio(clock, faces); });
         faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces, power); });
         faces.setFactory(FaceKind::Digitale, [this] { return new Mini(clock, faces); });
         faces.setFactory(FaceKind::Mini, [this] { return new Orologino(clock, faces); });
@@ -81,7 +79,6 @@ protected:
     }
     test::FakeClock clock;
     SettingsStore store;
-    FakeSoundService sound;
     FakePowerService power;
     FaceManager faces;
 };

@@ -11,7 +11,6 @@
 #include "tests/support/face_stubs.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_power_service.h"
-#include "tests/support/fake_sound_service.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAbstractButton>
@@ -654,13 +653,9 @@ TEST_F(DigitaleTest, WhileTheEndBoxIsOpenTheAnalogWindowsTimerGoesOn) {
         int& ticks_;
     };
     SystemClock realClock;
-    FakeSoundService sound;
     int chimeTicks = 0;
-    faces.setFactory(FaceKind::Analogico, [&] {
-        auto* orologio = new Orologio(realClock, store, faces, sound, QStringLiteral("/nowhere"));
-        orologio->setTimeEvents(std::make_unique<CountingEvents>(chimeTicks));
-        return orologio;
-    });
+    CountingEvents events(chimeTicks);
+    faces.setFactory(FaceKind::Analogico, [&] { return new Orologio(realClock, faces, &events); });
     Digitale* w = open();
     modeItem(w, "Rovescia_menu")->trigger();
     startFromDialog(w, QStringLiteral("00:00:00"), "Option3", QStringLiteral("Fine!"));
