@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QSocketNotifier>
 
+#include <chrono>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
@@ -46,6 +47,8 @@ QString xdgFolder(const char* variable, const char* fallback) {
 namespace {
 
 constexpr auto kDisplayPatience = std::chrono::seconds(5);
+constexpr auto kResetPatience = std::chrono::seconds(1);
+constexpr auto kResetRetry = std::chrono::milliseconds(50);
 
 // The probe's connection, kept until the toolkit has made its own. An X server that resets when its last client
 // leaves (Xvfb, a display manager's greeter server) would otherwise reset between the probe's goodbye and the
@@ -72,11 +75,19 @@ bool displayAnswers(const QByteArray& display, bool& timedOut) {
     };
     auto attempt = std::make_shared<Attempt>();
     std::thread([attempt, display] {
+        // A server that is resetting (its last client has just left) refuses or drops a connection for a moment:
+        // a refused one is tried again for a second before the display counts as unreachable.
+        const auto giveUp = std::chrono::steady_clock::now() + kResetPatience;
         xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
-        if (xcb_connection_has_error(connection) != 0) {
+        while (xcb_connection_has_error(connection) != 0) {
             xcb_disconnect(connection);
             connection = nullptr;
-        } else {
+            if (std::chrono::steady_clock::now() >= giveUp)
+                break;
+            std::this_thread::sleep_for(kResetRetry);
+            connection = xcb_connect(display.constData(), nullptr);
+        }
+        if (connection) {
             // Not to be inherited by the programs we start.
             const int fd = xcb_get_file_descriptor(connection);
             ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOEXEC);
