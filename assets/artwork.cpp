@@ -1,17 +1,20 @@
-// Rendering of the compiled-in SVG pictures, cached per name and size.
+// Rendering of the compiled-in SVG pictures, shared per name and size while they are shown.
 #include "assets/artwork.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QtGlobal>
 
 namespace qx {
 
 namespace {
 
-// Faces repaint every second; rendering an SVG each time would cost far more than a pixmap copy.
+// Windows that show the same picture share one pixmap, and one opened again finds it while it is still shown.
+// A picture that only the cache still holds (a face copied it into its own background, or its window closed) is
+// dropped once the event loop turns: an idle face keeps no picture twice.
 QHash<QString, QPixmap>& cache() {
     static QHash<QString, QPixmap> pixmaps;
     // Pixmaps must not outlive the application object, which a function-local static otherwise would.
@@ -20,6 +23,22 @@ QHash<QString, QPixmap>& cache() {
         return true;
     }();
     return pixmaps;
+}
+
+void dropUnshared() {
+    for (auto it = cache().begin(); it != cache().end();)
+        it = it.value().isDetached() ? cache().erase(it) : std::next(it);
+}
+
+void dropUnsharedSoon() {
+    static bool pending = false;
+    if (pending || !QCoreApplication::instance())
+        return;
+    pending = true;
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        pending = false;
+        dropUnshared();
+    });
 }
 
 } // namespace
@@ -47,6 +66,7 @@ QPixmap renderArtwork(const QString& name, QSize size, qreal devicePixelRatio) {
     QPixmap pixmap = QPixmap::fromImage(image);
     pixmap.setDevicePixelRatio(ratio);
     cache().insert(key, pixmap);
+    dropUnsharedSoon();
     return pixmap;
 }
 

@@ -387,6 +387,17 @@ TEST(RenderArtwork, RendersAtNaturalOrGivenSizeAndCaches) {
     EXPECT_TRUE(qx::renderArtwork(QStringLiteral("no_such_picture")).isNull());
 }
 
+// Shared while held, and not kept by the cache alone: a face that copied its dial into its background holds the
+// dial once.
+TEST(RenderArtwork, APictureNoOneHoldsIsDroppedOnceTheEventLoopTurns) {
+    QPixmap held = qx::renderArtwork(QStringLiteral("dial"));
+    const qint64 dropped = qx::renderArtwork(QStringLiteral("logo"), QSize(40, 40)).cacheKey();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(qx::renderArtwork(QStringLiteral("dial")).cacheKey(), held.cacheKey()) << "still held: shared";
+    EXPECT_NE(qx::renderArtwork(QStringLiteral("logo"), QSize(40, 40)).cacheKey(), dropped) << "rendered again";
+    EXPECT_FALSE(qx::renderArtwork(QStringLiteral("logo"), QSize(40, 40)).isNull());
+}
+
 TEST(RenderArtwork, MakesAPointerWithItsHotSpot) {
     const QCursor cursor = qx::artworkCursor(QStringLiteral("pointer_face"), QPoint(15, 15));
     EXPECT_EQ(cursor.hotSpot(), QPoint(15, 15));
