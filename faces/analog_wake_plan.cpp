@@ -1,15 +1,16 @@
 // What the analog window does at each wake-up of its timer.
 #include "faces/analog_wake_plan.h"
 
+#include "platform/clock.h"
+
 namespace qx {
 
 namespace {
-constexpr std::int64_t kSecond = 1'000'000'000;
-constexpr std::int64_t kAlarmPeriod = 2 * kSecond;
+constexpr std::int64_t kAlarmPeriod = 2 * kSecondNs;
 constexpr std::int64_t kSlack = 50'000'000; // a tick a little early still counts as two seconds on
 
 std::int64_t secondOf(std::int64_t ns) {
-    return ns / kSecond - (ns % kSecond < 0 ? 1 : 0);
+    return ns / kSecondNs - (ns % kSecondNs < 0 ? 1 : 0);
 }
 } // namespace
 
@@ -31,7 +32,7 @@ AnalogWakePlan planAnalogWake(const AnalogWakeState& last, std::int64_t nowNs) {
 }
 
 std::int64_t analogWakePeriod(bool wantsHalfSecondTicks) {
-    return wantsHalfSecondTicks ? kSecond / 2 : kSecond;
+    return wantsHalfSecondTicks ? kSecondNs / 2 : kSecondNs;
 }
 
 } // namespace qx

@@ -28,7 +28,6 @@
 namespace qx {
 
 namespace {
-constexpr std::int64_t kSecond = 1'000'000'000;
 
 const QColor kWindowGrey(192, 192, 192);
 
@@ -134,7 +133,7 @@ Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& comma
 
     Agg_numeri = new BoundaryTimer(clock_, gate(), this);
     connect(Agg_numeri, &BoundaryTimer::tick, this, &Digitale::onWake);
-    Agg_numeri->start(kSecond);
+    Agg_numeri->start(kSecondNs);
     uptimeTimer_ = new BoundaryTimer(clock_, gate(), this);
     uptimeTimer_->setTimeSource(BoundaryTimer::TimeSource::Uptime);
     connect(uptimeTimer_, &BoundaryTimer::tick, this, &Digitale::onWake);

@@ -12,7 +12,6 @@ namespace qx {
 
 namespace {
 constexpr std::int64_t kMillenniumSeconds = 42163200; // 1 September 1999 to 1 January 2001, 488 days
-constexpr std::int64_t kSecondNs = 1'000'000'000;
 constexpr std::int64_t kHundredthNs = 10'000'000;
 
 const QString kNonAttivo = QStringLiteral("Non attivo");

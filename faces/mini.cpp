@@ -18,7 +18,6 @@
 namespace qx {
 
 namespace {
-constexpr std::int64_t kSecond = 1'000'000'000;
 
 const QSize kClient(pxi(2925), pxi(3000)); // 195 x 200
 const QPoint kPlace(pxi(8745), pxi(5535));
@@ -122,7 +121,7 @@ Mini::Mini(const Clock& clock, FaceCommands& commands)
     painted_ = model_.view();
     Timer1 = new BoundaryTimer(clock, gate(), this);
     connect(Timer1, &BoundaryTimer::tick, this, &Mini::onWake);
-    Timer1->start(kSecond);
+    Timer1->start(kSecondNs);
 }
 
 Mini::~Mini() = default;

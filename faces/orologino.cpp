@@ -16,7 +16,6 @@
 namespace qx {
 
 namespace {
-constexpr std::int64_t kSecond = 1'000'000'000;
 const QColor kCyan(0, 255, 255);
 
 const QSize kClient(pxi(1455), pxi(2280)); // 97 x 152
@@ -68,7 +67,7 @@ Orologino::Orologino(const Clock& clock, FaceCommands& commands)
     painted_ = model_.view();
     Timer1 = new BoundaryTimer(clock, gate(), this);
     connect(Timer1, &BoundaryTimer::tick, this, &Orologino::onWake);
-    Timer1->start(kSecond);
+    Timer1->start(kSecondNs);
 }
 
 Orologino::~Orologino() = default;

@@ -8,6 +8,7 @@
 #include "core/twips.h"
 #include "faces/analog_wake_plan.h"
 #include "platform/boundary_timer.h"
+#include "platform/clock.h"
 #include "platform/trace.h"
 
 #include <QLabel>
@@ -46,7 +47,6 @@ const MenuEntry kMenu[] = {
     {"chiudi", "&Chiudi", Command::Exit},
 };
 
-constexpr std::int64_t kSecond = 1'000'000'000;
 } // namespace
 
 Orologio::Orologio(const Clock& clock, FaceCommands& commands, TimeEventHooks* events)
@@ -87,7 +87,7 @@ Orologio::Orologio(const Clock& clock, FaceCommands& commands, TimeEventHooks* e
 
     Timer1 = new BoundaryTimer(clock_, gate(), this);
     connect(Timer1, &BoundaryTimer::tick, this, &Orologio::onTimer);
-    Timer1->start(kSecond);
+    Timer1->start(kSecondNs);
 }
 
 Orologio::~Orologio() = default;

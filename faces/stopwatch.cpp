@@ -8,7 +8,6 @@
 namespace qx {
 
 namespace {
-constexpr std::int64_t kSecondNs = 1'000'000'000;
 constexpr std::int64_t kHundredthNs = 10'000'000;
 
 std::int64_t modulo(std::int64_t value, std::int64_t period) {

@@ -40,7 +40,6 @@ namespace qx {
 namespace {
 constexpr Qt::WindowFlags kDialogFrame =
     Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-constexpr std::int64_t kSecond = 1'000'000'000;
 const QColor kCrossYellow(255, 255, 0);
 const QColor kDisplayGreen(0, 255, 0);
 const QColor kReadoutPanel(165, 173, 156);
@@ -480,7 +479,7 @@ void Opzionifrm::onPageChanged() {
     // The read-outs are only seen on their page: there they follow the uptime's seconds, elsewhere nothing wakes.
     if (TabStrip1->currentWidget()->objectName() == QLatin1String("Timer_page")) {
         refreshReadouts();
-        Timer2->start(kSecond);
+        Timer2->start(kSecondNs);
     } else {
         Timer2->stop();
     }

@@ -7,6 +7,9 @@
 
 namespace qx {
 
+// The clocks count in nanoseconds.
+inline constexpr std::int64_t kSecondNs = 1'000'000'000;
+
 class Clock {
 public:
     virtual ~Clock() = default;

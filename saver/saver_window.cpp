@@ -25,7 +25,6 @@
 namespace qx::saver {
 
 namespace {
-constexpr std::int64_t kSecondNs = 1'000'000'000;
 
 // The corner badges, 48 x 48 pixels at 120 twips from each edge of the design screen.
 constexpr std::array<std::pair<double, double>, 4> kBadges{{{120, 120}, {11160, 120}, {120, 8160}, {11160, 8160}}};
