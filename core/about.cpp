@@ -73,7 +73,9 @@ QStringList systemInfoPrograms() {
 
 QIcon programIcon() {
     QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    // The sizes window managers and task bars draw a window's icon at; each window sends them all to the X server,
+    // and the menu takes the installed theme's icons.
+    for (const int size : {16, 22, 24, 32, 48, 64, 128})
         icon.addPixmap(renderArtwork(QStringLiteral("quadrantix"), QSize(size, size)));
     return icon;
 }

@@ -219,6 +219,37 @@ private:
 };
 } // namespace
 
+namespace {
+class IconAfterFirstPaint : public QObject {
+public:
+    IconAfterFirstPaint(QApplication* app, std::function<QIcon()> icon) : QObject(app), icon_(std::move(icon)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType() && !done_) {
+            done_ = true;
+            // After the paint has been sent to the screen, when the event loop comes round.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    QApplication::setWindowIcon(icon_());
+                    deleteLater();
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    std::function<QIcon()> icon_;
+    bool done_ = false;
+};
+} // namespace
+
+void setWindowIconAfterFirstPaint(QApplication& app, std::function<QIcon()> icon) {
+    app.installEventFilter(new IconAfterFirstPaint(&app, std::move(icon)));
+}
+
 void installTraceHooks(QCoreApplication& app) {
     if (tracing())
         app.installEventFilter(new TraceHooks(&app));

@@ -4,7 +4,9 @@
 #include "core/program.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QString>
+#include <functional>
 
 class QCoreApplication;
 
@@ -54,6 +56,10 @@ void deleteRemainingWindows();
 
 // Italian texts for the toolkit's own dialogs and menus, whatever the user's language.
 void installItalianTranslations(QCoreApplication& app);
+
+// Gives every window of the program `icon()` once the first window has painted: rendering the icon's sizes is work
+// the first picture on screen does not need.
+void setWindowIconAfterFirstPaint(QApplication& app, std::function<QIcon()> icon);
 
 // What every program with windows sets up before its first window: the trace hooks and the rule that it ends with
 // its last window (quitAfterLastWindow).

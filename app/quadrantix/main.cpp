@@ -49,7 +49,7 @@ private:
 };
 
 ClockProgram::ClockProgram(qx::ProgramStart& start) {
-    QApplication::setWindowIcon(qx::programIcon());
+    qx::setWindowIconAfterFirstPaint(*qApp, [] { return qx::programIcon(); });
     qx::installItalianTranslations(*qApp);
     qx::registerLauncher(QCoreApplication::applicationFilePath());
 

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
+#include <QPixmap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -237,6 +239,31 @@ public:
 private:
     std::vector<std::tuple<const char*, QByteArray, bool>> saved_;
 };
+
+// The icon's sizes are rendered only once the first picture is on screen, and then reach every window.
+TEST(WindowIcon, IsMadeOnceTheFirstWindowHasPaintedAndGivenToEveryWindow) {
+    const QIcon before = QApplication::windowIcon();
+    int made = 0;
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    setWindowIconAfterFirstPaint(*qApp, [&] {
+        ++made;
+        return QIcon(red);
+    });
+    QWidget window;
+    window.resize(40, 30);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(made, 0) << "nothing has painted yet";
+    window.show();
+    for (int i = 0; i < 100 && made == 0; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(window.windowIcon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
+    window.repaint();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(made, 1) << "made once";
+    QApplication::setWindowIcon(before);
+}
 
 TEST_F(StartupTest, WithoutHomeTheFoldersComeFromThePasswordDatabase) {
     const passwd* pw = ::getpwuid(::getuid());
