@@ -1,5 +1,6 @@
 // The INI document: what it reads from hand-written files, and that any value survives a write and a read.
 #include "platform/ini_document.h"
+#include "tests/support/row_name.h"
 
 #include <gtest/gtest.h>
 
@@ -142,6 +143,50 @@ TEST(IniDocument, ReadsWhatAPersonWritesByHand) {
     EXPECT_FALSE(IniDocument::parse("; c\n[A] ; c\n# c\nk = v\n\n").hasUnreadableLines());
     EXPECT_TRUE(IniDocument::parse("[A]\nriga senza uguale\n").hasUnreadableLines());
     EXPECT_TRUE(IniDocument::parse("[A\nk=v\n").hasUnreadableLines());
+}
+
+namespace {
+
+struct EmptySectionRow {
+    const char* name;
+    QByteArray text;
+};
+
+// A section whose header is followed at once by another header, or ends the file: the first key written into it goes
+// right after the header, which must stay the header of that section (it used to take the key's line in, so that the
+// section's next key went to a second "[Opzioni]" at the end of the file).
+class IniEmptySectionTest : public ::testing::TestWithParam<EmptySectionRow> {};
+
+TEST_P(IniEmptySectionTest, KeysWrittenIntoASectionWithNoLinesStayInIt) {
+    IniDocument doc = IniDocument::parse(GetParam().text);
+    ASSERT_TRUE(doc.setValue(u"Opzioni", u"Avvio", QStringLiteral("Mini")));
+    EXPECT_EQ(doc.value(u"Opzioni", u"Avvio"), QStringLiteral("Mini"));
+    ASSERT_TRUE(doc.setValue(u"Opzioni", u"Big Ben", QStringLiteral("1")));
+    EXPECT_EQ(doc.value(u"Opzioni", u"Avvio"), QStringLiteral("Mini"));
+    EXPECT_EQ(doc.value(u"Opzioni", u"Big Ben"), QStringLiteral("1"));
+    EXPECT_EQ(doc.serialize().count("[Opzioni]"), 1) << doc.serialize().toStdString();
+    EXPECT_EQ(IniDocument::parse(doc.serialize()).values(), doc.values()) << doc.serialize().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(IniDocument, IniEmptySectionTest,
+                         ::testing::Values(EmptySectionRow{"another header next", "[Opzioni]\n[Allarme]\nOre=07\n"},
+                                           EmptySectionRow{"the last line", "[Opzioni]\n"},
+                                           EmptySectionRow{"the last line without a line end", "[Opzioni]"}),
+                         qx::test::RowName());
+
+} // namespace
+
+// An empty value at the very end of a file without a line end: the key written after it gets the line end first, and
+// the empty value stays where it is (it used to move with the insertion and then read, and be written, as part of the
+// new key's line).
+TEST(IniDocument, AnEmptyValueOnTheLastLineStaysWhenAKeyIsAddedAfterIt) {
+    IniDocument doc = IniDocument::parse("[Allarme]\nMessaggio=");
+    ASSERT_TRUE(doc.setValue(u"Allarme", u"Ore", QStringLiteral("07")));
+    EXPECT_EQ(doc.serialize(), QByteArray("[Allarme]\nMessaggio=\nOre=07\n"));
+    EXPECT_EQ(doc.value(u"Allarme", u"Messaggio"), QString());
+    ASSERT_TRUE(doc.setValue(u"Allarme", u"Messaggio", QStringLiteral("Sveglia")));
+    EXPECT_EQ(doc.serialize(), QByteArray("[Allarme]\nMessaggio=Sveglia\nOre=07\n"));
+    EXPECT_EQ(doc.value(u"Allarme", u"Ore"), QStringLiteral("07"));
 }
 
 TEST(IniDocument, OddNamesReadBackAsWrittenAndNeverAliasAnotherKey) {
