@@ -25,9 +25,9 @@ run:
 	@$(MAKE) --no-print-directory build PRESET=app
 	QT_QPA_PLATFORM=xcb build/app/bin/quadrantix
 
-# Everything with warnings as errors (the store's stress and kill tests run on their own), a minute of libFuzzer on
-# each INI reader, then the unit and end-to-end tests again under AddressSanitizer, UBSan and LeakSanitizer. The
-# first ctest run includes the staged install (label "install").
+# Everything with warnings as errors (the store's stress and kill tests run on their own), libFuzzer on the INI
+# reader and writer (in memory, and through files), then the unit and end-to-end tests again under AddressSanitizer,
+# UBSan and LeakSanitizer. The first ctest run includes the staged install (label "install").
 check: test-deps
 	cmake --preset ci
 	cmake --build build/ci -j$(JOBS)

@@ -48,14 +48,14 @@ public:
     // the mode, down to its deadline. Nothing else wakes the face. Called after every operation and every wake-up.
     void updateRefreshPeriod();
 
-    // What each tick of the window's timers does (public, so that tests can tick by hand): the colon tick at a new
-    // second, the refresh, and a repaint of what changed before returning.
-    void onWake();
-
     // The countdown dialog while it is open.
     CRovescia* countdownDialog() const;
 
 private:
+    // What each tick of the window's timers does: the colon tick at a new second, the refresh, and a repaint of what
+    // changed before returning.
+    void onWake();
+
     void buildToolbar();
     void buildModeMenu();
     void onModeButton(int number);   // buttons 1 to 6

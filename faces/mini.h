@@ -28,10 +28,6 @@ public:
     const StarFace& model() const { return model_; }
     // A "&Visualizza" item, as choosing it does.
     void toggle(StarToggle which);
-    // What the window's timer does at each second (public, so that tests can tick by hand): the model's wake-up and
-    // a repaint of what changed before returning.
-    void onWake();
-
     // The parts of the window whose look differs between two states of the face.
     static QRegion changedRegion(const StarFaceView& a, const StarFaceView& b);
 
@@ -39,6 +35,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // What the window's timer does at each second: the model's wake-up and a repaint of what changed before returning.
+    void onWake();
+
     QMenu* buildMenu(FaceCommands& commands);
     void sync(bool now, std::int64_t newSecond);
 

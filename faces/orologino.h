@@ -23,9 +23,6 @@ public:
     ~Orologino() override;
 
     const OvalFace& model() const { return model_; }
-    // What the window's timer does at each second (public, so that tests can tick by hand).
-    void onWake();
-
     // The parts of the window whose look differs between two states of the face.
     static QRegion changedRegion(const OvalFaceView& a, const OvalFaceView& b);
 
@@ -33,6 +30,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // What the window's timer does at each second: the model's wake-up and a repaint of what changed.
+    void onWake();
+
     OvalFace model_;
     QPixmap background_; // the cyan client area, the dial and the panel, at the screen's pixel ratio
     LcdGlyphs labels_;   // the characters of `Label1` and `Label2`

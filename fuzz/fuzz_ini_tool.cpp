@@ -1,7 +1,7 @@
-// Fuzzes INITool, the INI tool the faces carry: its entry call on a file of any content writes the key so that its
-// reader returns it, and leaves every other readable key as it was.
+// Fuzzes what INITool, the INI tool the faces carry, makes of a file, in memory: its entry call on any content writes
+// the key so that its reader returns it, writes nothing when the key already holds the value, and leaves every other
+// readable key as it was. The same call on real files is fuzzed with the store (fuzz_store.cpp).
 #include "fuzz/fuzz_support.h"
-#include "platform/file_ops.h"
 #include "platform/ini_tool.h"
 
 using namespace qx;
@@ -9,18 +9,22 @@ using namespace qx::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Input in = split(data, size);
-    checkParserAlone(in);
-
-    const QString path = scratchFile(QStringLiteral("system.ini"), in.file);
-
-    INITool tool(scratchFolder()); // the scratch folder stands for the user's own files, the only place it writes
+    QByteArray file = in.file;
     for (const Write& w : in.writes) {
-        const bool changed = tool.entryCall(w.value, w.section, w.key, path);
-        if (w.key.isEmpty() ? changed : INITool::read(path, w.section, w.key) != w.value)
-            violated("the entry call's value reads back", in, readRegularFile(path, 1 << 30).data);
+        const std::optional<QString> had = IniDocument::parse(file).value(w.section, w.key);
+        const std::optional<QByteArray> next = INITool::edited(file, w.value, w.section, w.key);
+        if (next.has_value() != (!w.key.isEmpty() && had != w.value))
+            violated("the entry call writes exactly when the key has a name and holds another value", in,
+                     next.value_or(file));
+        if (!next)
+            continue;
+        if (IniDocument::parse(*next).value(w.section, w.key) != w.value)
+            violated("the entry call's value reads back", in, *next);
+        if (INITool::edited(*next, w.value, w.section, w.key))
+            violated("the same call again writes nothing", in, *next);
+        file = *next;
     }
-    const QByteArray after = readRegularFile(path, 1 << 30).data;
-    if (IniDocument::parse(after).values() != expectedAfter(in))
-        violated("other keys unchanged by the entry calls", in, after);
+    if (IniDocument::parse(file).values() != expectedAfter(in))
+        violated("other keys unchanged by the entry calls", in, file);
     return 0;
 }

@@ -1,16 +1,16 @@
-// Fuzzes the settings store's reader and writer through the store itself: whatever the file holds, a write reads back,
-// every other readable key keeps its value, and the file stays one that reads the same way.
+// Fuzzes the round trip through real files, the slow part (every write locks, syncs and renames): the settings store
+// and INITool's entry call on a file of any content. A write reads back, every other readable key keeps its value,
+// and the file stays one that reads the same way. The parsing alone is fuzzed in memory (fuzz_ini_document.cpp).
 #include "core/settings_store.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/file_ops.h"
+#include "platform/ini_tool.h"
 
 using namespace qx;
 using namespace qx::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Input in = split(data, size);
-    checkParserAlone(in);
-
     const QString path = scratchFile(QStringLiteral("Quadrantix.ini"), in.file);
 
     SettingsStore store(path);
@@ -37,5 +37,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     });
     if (readRegularFile(path, 1 << 30).data != after)
         violated("one update writes what single writes do", in, readRegularFile(path, 1 << 30).data);
+
+    // INITool's entry call on the same content: the file is replaced only as the store replaces it.
+    const QString system = scratchFile(QStringLiteral("system.ini"), in.file);
+    INITool tool(scratchFolder()); // the scratch folder stands for the user's own files, the only place it writes
+    for (const Write& w : in.writes) {
+        const bool changed = tool.entryCall(w.value, w.section, w.key, system);
+        if (w.key.isEmpty() ? changed : INITool::read(system, w.section, w.key) != w.value)
+            violated("the entry call's value reads back (on disk)", in, readRegularFile(system, 1 << 30).data);
+    }
+    if (IniDocument::parse(readRegularFile(system, 1 << 30).data).values() != expected)
+        violated("other keys unchanged by the entry calls (on disk)", in, readRegularFile(system, 1 << 30).data);
     return 0;
 }

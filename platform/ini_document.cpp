@@ -519,16 +519,20 @@ void IniDocument::addEntry(Entry entry, QStringView section, QStringView key, qs
 
 void IniDocument::shiftFrom(qsizetype at, qsizetype delta) {
     // Entries are whole lines: one that starts at or after `at` moves, one before it (even if it ends there) stays.
+    // Such an entry's value starts after its '=', so after `at`; an empty value at the very end of the file can start
+    // at `at` itself and stays.
     for (Entry& e : entries_)
-        if (qsizetype(e.valueStart) >= at) {
+        if (qsizetype(e.valueStart) > at) {
             e.valueStart = quint32(e.valueStart + delta);
             e.valueEnd = quint32(e.valueEnd + delta);
         }
+    // A header at `at` moves; a body that begins at `at` takes in what is inserted there (the first key of a section
+    // with no lines of its own), so its start stays and the header before it stays one line.
     for (std::size_t i = 1; i < blocks_.size(); ++i) {
         Block& b = blocks_[i];
         if (qsizetype(b.headerStart) >= at)
             b.headerStart = quint32(b.headerStart + delta);
-        if (qsizetype(b.bodyStart) >= at)
+        if (qsizetype(b.bodyStart) > at)
             b.bodyStart = quint32(b.bodyStart + delta);
     }
 }

@@ -38,10 +38,16 @@ bool INITool::entryCall(const QString& value, const QString& section, const QStr
     const FileRead file = readIni(path);
     if (!file.ok)
         return false;
-    IniDocument doc = IniDocument::parse(file.data);
+    const std::optional<QByteArray> bytes = edited(file.data, value, section, key);
+    return bytes && replaceFileAtomically(path, *bytes);
+}
+
+std::optional<QByteArray> INITool::edited(const QByteArray& file, const QString& value, const QString& section,
+                                          const QString& key) {
+    IniDocument doc = IniDocument::parse(file);
     if (doc.value(section, key) == value || !doc.setValue(section, key, value))
-        return false;
-    return replaceFileAtomically(path, doc.serialize());
+        return std::nullopt;
+    return doc.serialize();
 }
 
 QString INITool::read(const QString& path, const QString& section, const QString& key) {

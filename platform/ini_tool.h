@@ -1,8 +1,10 @@
 // The INI file tool the faces carry: reads and writes keys of existing INI files of the user's own.
 #pragma once
 
+#include <QByteArray>
 #include <QDir>
 #include <QString>
+#include <optional>
 
 namespace qx {
 
@@ -20,6 +22,11 @@ public:
 
     // Reads [section] key from the INI file at path; the empty text when the file or key is missing.
     static QString read(const QString& path, const QString& section, const QString& key);
+
+    // What the entry call makes of a file that holds `file`: its new bytes, or nothing when the key has no name or
+    // already holds the value (the file is then left alone).
+    static std::optional<QByteArray> edited(const QByteArray& file, const QString& value, const QString& section,
+                                            const QString& key);
 
 private:
     QString ownFolder_;

@@ -84,9 +84,9 @@ ClockProgram::ClockProgram(qx::ProgramStart& start) {
                          });
     pictures_.setFactory(qx::FaceKind::Quadrantix,
                          [this](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService&) {
+                             // The mode's read-out shows as soon as it is chosen: the picture needs no wake-up.
                              auto* digitale = new qx::Digitale(c, s, f, *power_);
                              digitale->chooseMode(qx::LargeMode::OraCorr);
-                             digitale->onWake();
                              return digitale;
                          });
 

@@ -5,6 +5,7 @@
 #include "core/screensaver_launch.h"
 #include "core/settings_store.h"
 #include "core/splash.h"
+#include "tests/support/row_name.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace qx;
 
@@ -122,55 +124,61 @@ TEST_F(AboutTest, ChoosingItAgainBringsTheOneWindowToTheFront) {
     EXPECT_EQ(visibleWindows(QStringLiteral("frmAbout")).size(), 1);
 }
 
-TEST_F(AboutTest, SystemInfoStartsTheFirstProgramFoundOrSaysThereIsNone) {
-    const QString message = QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili.");
-    const struct {
-        const char* what;
-        QString found;
-        bool startSucceeds;
-        bool startedIt;
-        bool explains;
-    } cases[] = {
-        {"a program on PATH is started", QStringLiteral("/usr/bin/hardinfo"), true, true, false},
-        {"none on PATH: only the message", QString(), true, false, true},
-        {"one that fails to start: the same message", QStringLiteral("/usr/bin/kinfocenter"), false, true, true},
-    };
-    // Asked from the about window's own button, and from another window (the options dialog) that never shows it.
-    for (const bool fromAnotherWindow : {false, true}) {
-        for (const auto& c : cases) {
-            const std::string what = std::string(c.what) + (fromAnotherWindow ? ", from another window" : "");
-            found = c.found;
-            startSucceeds = c.startSucceeds;
-            started.clear();
-            AboutWindows about(services());
-            QWidget other;
-            QWidget* w = &other;
-            if (fromAnotherWindow) {
-                other.show();
-                about.startSysInfo(&other);
-                EXPECT_EQ(about.window(), nullptr) << what << ": the about window is not shown";
-            } else {
-                w = about.open();
-                w->findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->click();
-            }
-            EXPECT_EQ(searched, systemInfoPrograms()) << what;
-            EXPECT_EQ(started, c.startedIt ? QStringList{c.found} : QStringList{}) << what;
-            auto* box = w->findChild<QMessageBox*>(QStringLiteral("sysinfo"));
-            ASSERT_EQ(box != nullptr, c.explains) << what;
-            if (box) {
-                EXPECT_EQ(box->text(), message);
-                EXPECT_EQ(box->windowTitle(), QStringLiteral("Quadrantix"));
-                EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-                EXPECT_TRUE(box->isVisible());
-                box->button(QMessageBox::Ok)->click();
-            }
-            if (!fromAnotherWindow)
-                w->close();
-            settle();
-        }
+struct SysInfoRow {
+    const char* name;
+    QString found;
+    bool startSucceeds;
+    bool startedIt;
+    bool explains;
+};
+
+// Asked from the about window's own button, and from another window (the options dialog) that never shows it.
+class SysInfoTest : public AboutTest, public ::testing::WithParamInterface<std::tuple<SysInfoRow, bool>> {};
+
+TEST_P(SysInfoTest, StartsTheFirstProgramFoundOrSaysThereIsNone) {
+    const auto& [c, fromAnotherWindow] = GetParam();
+    found = c.found;
+    startSucceeds = c.startSucceeds;
+    AboutWindows about(services());
+    QWidget other;
+    QWidget* w = &other;
+    if (fromAnotherWindow) {
+        other.show();
+        about.startSysInfo(&other);
+        EXPECT_EQ(about.window(), nullptr) << "the about window is not shown";
+    } else {
+        w = about.open();
+        w->findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->click();
     }
+    EXPECT_EQ(searched, systemInfoPrograms());
     EXPECT_EQ(systemInfoPrograms().first(), QStringLiteral("kinfocenter"));
+    EXPECT_EQ(started, c.startedIt ? QStringList{c.found} : QStringList{});
+    auto* box = w->findChild<QMessageBox*>(QStringLiteral("sysinfo"));
+    ASSERT_EQ(box != nullptr, c.explains);
+    if (box) {
+        EXPECT_EQ(box->text(), QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili."));
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Quadrantix"));
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        EXPECT_TRUE(box->isVisible());
+        box->button(QMessageBox::Ok)->click();
+    }
+    if (!fromAnotherWindow)
+        w->close();
+    settle();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    About, SysInfoTest,
+    ::testing::Combine(::testing::Values(SysInfoRow{"a program on PATH is started", QStringLiteral("/usr/bin/hardinfo"),
+                                                    true, true, false},
+                                         SysInfoRow{"none on PATH: only the message", QString(), true, false, true},
+                                         SysInfoRow{"one that fails to start: the same message",
+                                                    QStringLiteral("/usr/bin/kinfocenter"), false, true, true}),
+                       ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<SysInfoRow, bool>>& info) {
+        return test::rowName(std::get<0>(info.param).name) +
+               (std::get<1>(info.param) ? "_from_another_window" : "_from_its_own_button");
+    });
 
 // --- the closing splash ------------------------------------------------------------------------------------------
 
@@ -291,26 +299,32 @@ void closeFromOutside(QWidget* w) {
     QCoreApplication::sendEvent(w->windowHandle(), &event);
 }
 
-TEST(ExitThroughTheSplash, ACloseFromTheWindowManagerIsTheFacesExitCommand) {
-    const struct {
-        const char* name;
-        FaceKind face;
-    } cases[] = {
-        {"the analog face", FaceKind::Analogico},
-        {"the tiny face, which used to leave the hidden analog window running", FaceKind::Mini},
-    };
-    for (const auto& c : cases) {
-        FaceManager faces;
-        int exits = 0;
-        loadTwoFaces(faces, exits);
-        faces.showFace(c.face);
-        closeFromOutside(faces.window(c.face));
-        settle();
-        EXPECT_EQ(exits, 1) << c.name << ": through the closing splash";
-        EXPECT_EQ(faces.window(FaceKind::Analogico), nullptr) << c.name;
-        EXPECT_EQ(faces.window(c.face), nullptr) << c.name;
-    }
+struct OutsideCloseRow {
+    const char* name;
+    FaceKind face;
+};
+
+class OutsideCloseTest : public ::testing::TestWithParam<OutsideCloseRow> {};
+
+TEST_P(OutsideCloseTest, ACloseFromTheWindowManagerIsTheFacesExitCommand) {
+    const OutsideCloseRow& c = GetParam();
+    FaceManager faces;
+    int exits = 0;
+    loadTwoFaces(faces, exits);
+    faces.showFace(c.face);
+    closeFromOutside(faces.window(c.face));
+    settle();
+    EXPECT_EQ(exits, 1) << "through the closing splash";
+    EXPECT_EQ(faces.window(FaceKind::Analogico), nullptr);
+    EXPECT_EQ(faces.window(c.face), nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(ExitThroughTheSplash, OutsideCloseTest,
+                         ::testing::Values(OutsideCloseRow{"the analog face", FaceKind::Analogico},
+                                           OutsideCloseRow{
+                                               "the tiny face, which used to leave the hidden analog window running",
+                                               FaceKind::Mini}),
+                         test::RowName());
 
 TEST(ExitThroughTheSplash, TheProgramsOwnCloseOfAFaceIsNoExit) {
     FaceManager faces;
@@ -334,30 +348,33 @@ protected:
     SettingsStore store;
 };
 
-TEST_F(LaunchTest, WritesTheFaceThenStartsTheProgramBesideTheClock) {
-    const struct {
-        FaceKind face;
-        const char* stored;
-    } cases[] = {
-        {FaceKind::Analogico, "Analogico"},
-        {FaceKind::Digitale, "Digitale"},
-        {FaceKind::Mini, "Mini"},
-        {FaceKind::Quadrantix, "Quadrantix"},
-    };
-    for (const auto& c : cases) {
-        QStringList started;
-        QString storedAtStart;
-        ScreensaverLaunch launch(store, QStringLiteral("/opt/qx"), [&](const QString& path) {
-            started << path;
-            storedAtStart = store.read(keys::Salvaschermo); // what the screensaver reads at its start
-            return true;
-        });
-        launch.launch(c.face);
-        EXPECT_EQ(started, QStringList{QStringLiteral("/opt/qx/quadrasogno")}) << c.stored;
-        EXPECT_EQ(storedAtStart, QLatin1String(c.stored)) << "written before the program starts";
-        EXPECT_EQ(store.read(keys::Salvaschermo), QLatin1String(c.stored));
-    }
+struct LaunchRow {
+    const char* name; // the face launched from, and the name stored for it
+    FaceKind face;
+};
+
+class LaunchFromTest : public LaunchTest, public ::testing::WithParamInterface<LaunchRow> {};
+
+TEST_P(LaunchFromTest, WritesTheFaceThenStartsTheProgramBesideTheClock) {
+    const LaunchRow& c = GetParam();
+    QStringList started;
+    QString storedAtStart;
+    ScreensaverLaunch launch(store, QStringLiteral("/opt/qx"), [&](const QString& path) {
+        started << path;
+        storedAtStart = store.read(keys::Salvaschermo); // what the screensaver reads at its start
+        return true;
+    });
+    launch.launch(c.face);
+    EXPECT_EQ(started, QStringList{QStringLiteral("/opt/qx/quadrasogno")});
+    EXPECT_EQ(storedAtStart, QLatin1String(c.name)) << "written before the program starts";
+    EXPECT_EQ(store.read(keys::Salvaschermo), QLatin1String(c.name));
 }
+
+INSTANTIATE_TEST_SUITE_P(Faces, LaunchFromTest,
+                         ::testing::Values(LaunchRow{"Analogico", FaceKind::Analogico},
+                                           LaunchRow{"Digitale", FaceKind::Digitale}, LaunchRow{"Mini", FaceKind::Mini},
+                                           LaunchRow{"Quadrantix", FaceKind::Quadrantix}),
+                         test::RowName());
 
 TEST_F(LaunchTest, WithoutTheProgramOnlyTheSettingChanges) {
     test::writeFile(store.path(), "[Opzioni]\nAvvio=Mini\nSalvaschermo=Analogico\n");

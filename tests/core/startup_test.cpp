@@ -2,6 +2,7 @@
 #include "core/faces.h"
 #include "core/settings_store.h"
 #include "core/startup.h"
+#include "tests/support/row_name.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -57,30 +59,34 @@ struct Clockwork {
 
 class StartupTest : public ::testing::Test, public Clockwork {};
 
-TEST_F(StartupTest, AvvioChoosesTheFaceExactly) {
-    const struct {
-        const char* name;
-        std::optional<QString> avvio;
-        std::optional<FaceKind> face;
-    } cases[] = {
-        {"absent opens the large face", std::nullopt, FaceKind::Quadrantix},
-        {"empty opens the large face", QString(), FaceKind::Quadrantix},
-        {"Analogico", QStringLiteral("Analogico"), FaceKind::Analogico},
-        {"Digitale", QStringLiteral("Digitale"), FaceKind::Digitale},
-        {"Mini", QStringLiteral("Mini"), FaceKind::Mini},
-        {"Quadrantix", QStringLiteral("Quadrantix"), FaceKind::Quadrantix},
-        {"lower case names no face", QStringLiteral("analogico"), std::nullopt},
-        {"unknown names no face", QStringLiteral("Orologio"), std::nullopt},
-    };
-    for (const auto& c : cases) {
-        Clockwork t;
-        if (c.avvio)
-            t.store.write(keys::Avvio, *c.avvio);
-        startUp(t.faces, t.store);
-        EXPECT_TRUE(t.faces.window(FaceKind::Analogico)) << c.name << ": the analog window is always loaded";
-        EXPECT_EQ(t.visibleFace(), c.face) << c.name;
-    }
+struct AvvioRow {
+    const char* name;
+    std::optional<QString> avvio;
+    std::optional<FaceKind> face;
+};
+
+class AvvioTest : public StartupTest, public ::testing::WithParamInterface<AvvioRow> {};
+
+TEST_P(AvvioTest, ChoosesTheFaceExactly) {
+    const AvvioRow& c = GetParam();
+    if (c.avvio)
+        store.write(keys::Avvio, *c.avvio);
+    startUp(faces, store);
+    EXPECT_TRUE(faces.window(FaceKind::Analogico)) << "the analog window is always loaded";
+    EXPECT_EQ(visibleFace(), c.face);
 }
+
+INSTANTIATE_TEST_SUITE_P(StartupTest, AvvioTest,
+                         ::testing::Values(AvvioRow{"absent opens the large face", std::nullopt, FaceKind::Quadrantix},
+                                           AvvioRow{"empty opens the large face", QString(), FaceKind::Quadrantix},
+                                           AvvioRow{"Analogico", QStringLiteral("Analogico"), FaceKind::Analogico},
+                                           AvvioRow{"Digitale", QStringLiteral("Digitale"), FaceKind::Digitale},
+                                           AvvioRow{"Mini", QStringLiteral("Mini"), FaceKind::Mini},
+                                           AvvioRow{"Quadrantix", QStringLiteral("Quadrantix"), FaceKind::Quadrantix},
+                                           AvvioRow{"lower case names no face", QStringLiteral("analogico"),
+                                                    std::nullopt},
+                                           AvvioRow{"unknown names no face", QStringLiteral("Orologio"), std::nullopt}),
+                         test::RowName());
 
 TEST_F(StartupTest, AnalogWindowIsHiddenWithItsPlaceOthersAreClosedAndReopenedFresh) {
     store.write(keys::Avvio, QStringLiteral("Analogico"));
@@ -169,43 +175,57 @@ TEST_F(StartupTest, LauncherIsTheMenuEntryWithTheProgramFilledIn) {
     EXPECT_FALSE(text.contains('@')) << "every placeholder filled in:\n" << text.toStdString();
 }
 
+struct AutostartCopyRow {
+    const char* name;
+    // The copy there is, given the path of a program that exists; none: there is no copy.
+    std::function<std::optional<QByteArray>(const QString& present)> copy;
+    bool refreshed;
+};
+
+class AutostartCopyTest : public StartupTest, public ::testing::WithParamInterface<AutostartCopyRow> {};
+
 // The autostart copy (made by the options dialog) after a start of the clock from /new/quadrantix.
-TEST_F(StartupTest, AutostartCopyIsRefreshedOnlyWhenItsProgramIsGone) {
+TEST_P(AutostartCopyTest, IsRefreshedOnlyWhenItsProgramIsGone) {
+    const AutostartCopyRow& c = GetParam();
     const QString present = dir.filePath(QStringLiteral("elsewhere/quadrantix"));
     QDir().mkpath(QFileInfo(present).absolutePath());
     test::writeFile(present, "#!/bin/sh\n");
-    const struct {
-        const char* name;
-        std::optional<QByteArray> copy; // none: there is no copy
-        bool refreshed;
-    } cases[] = {
-        {"a copy naming a removed build is refreshed", launcherText(QStringLiteral("/gone/build/bin/quadrantix")),
-         true},
-        {"an older copy without TryExec naming a moved program is refreshed",
-         "[Desktop Entry]\nType=Application\nName=Quadrantix\nExec=\"/gone/quadrantix\"\n", true},
-        {"a copy naming a program still there is the user's choice", launcherText(present), false},
-        {"a copy naming a program on PATH is left alone", "[Desktop Entry]\nType=Application\nExec=quadrantix\n",
-         false},
-        {"a file naming no program is left alone", "[Desktop Entry]\nType=Application\n", false},
-        {"no copy: none is made", std::nullopt, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        QTemporaryDir home;
-        const QString launcher = home.filePath(QStringLiteral("applications/quadrantix.desktop"));
-        const QString autostart = home.filePath(QStringLiteral("autostart"));
-        const QString copy = autostart + QStringLiteral("/quadrantix.desktop");
-        if (c.copy) {
-            QDir().mkpath(autostart);
-            test::writeFile(copy, *c.copy);
-        }
-        registerLauncher(QStringLiteral("/new/quadrantix"), launcher, autostart);
-        if (!c.copy)
-            EXPECT_FALSE(QFileInfo::exists(copy));
-        else
-            EXPECT_EQ(test::readFile(copy), c.refreshed ? test::readFile(launcher) : *c.copy);
+    const std::optional<QByteArray> before = c.copy(present);
+    const QString launcher = dir.filePath(QStringLiteral("home/applications/quadrantix.desktop"));
+    const QString autostart = dir.filePath(QStringLiteral("home/autostart"));
+    const QString copy = autostart + QStringLiteral("/quadrantix.desktop");
+    if (before) {
+        QDir().mkpath(autostart);
+        test::writeFile(copy, *before);
     }
+    registerLauncher(QStringLiteral("/new/quadrantix"), launcher, autostart);
+    if (!before)
+        EXPECT_FALSE(QFileInfo::exists(copy));
+    else
+        EXPECT_EQ(test::readFile(copy), c.refreshed ? test::readFile(launcher) : *before);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    StartupTest, AutostartCopyTest,
+    ::testing::Values(
+        AutostartCopyRow{"a copy naming a removed build is refreshed",
+                         [](const QString&) { return launcherText(QStringLiteral("/gone/build/bin/quadrantix")); },
+                         true},
+        AutostartCopyRow{"an older copy without TryExec naming a moved program is refreshed",
+                         [](const QString&) {
+                             return QByteArray(
+                                 "[Desktop Entry]\nType=Application\nName=Quadrantix\nExec=\"/gone/quadrantix\"\n");
+                         },
+                         true},
+        AutostartCopyRow{"a copy naming a program still there is the user's choice",
+                         [](const QString& present) { return launcherText(present); }, false},
+        AutostartCopyRow{
+            "a copy naming a program on PATH is left alone",
+            [](const QString&) { return QByteArray("[Desktop Entry]\nType=Application\nExec=quadrantix\n"); }, false},
+        AutostartCopyRow{"a file naming no program is left alone",
+                         [](const QString&) { return QByteArray("[Desktop Entry]\nType=Application\n"); }, false},
+        AutostartCopyRow{"no copy: none is made", [](const QString&) { return std::optional<QByteArray>(); }, false}),
+    test::RowName());
 
 TEST_F(StartupTest, LauncherIsRewrittenOnlyWhenItChanges) {
     const QString path = dir.filePath(QStringLiteral("apps/quadrantix.desktop"));

@@ -10,6 +10,7 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_sound_service.h"
 #include "tests/support/qt_printers.h"
+#include "tests/support/row_name.h"
 
 #include <QApplication>
 #include <QImage>
@@ -164,42 +165,54 @@ TEST(ClockSession, FillsTheFirstRunValuesThenBindsTheTwoSounds) {
     EXPECT_FALSE(session.events().wantsHalfSecondTicks());
 }
 
-TEST(Chimes, SequencesOfTheHourAndHalfHour) {
-    const QString ora = QStringLiteral("sync:Ora.wav"), mezz = QStringLiteral("sync:Mezzora.wav"),
-                  bigben = QStringLiteral("play:BigBen.wav");
-    const struct {
-        const char* name;
-        QDateTime from;
-        const char* segnale;
-        const char* bigBen;
-        QStringList sounds;
-    } cases[] = {
-        {"15:00 strikes three", at(14, 59, 58), "1", "1", {ora, ora, ora}},
-        {"15:30 strikes three then the half-hour sound", at(15, 29, 58), "1", "1", {ora, ora, ora, mezz}},
-        {"12:00 plays Big Ben and no strokes", at(11, 59, 58), "1", "1", {bigben}},
-        {"12:00 with Big Ben off plays nothing", at(11, 59, 58), "1", "0", {}},
-        {"12:30 strikes twelve then the half-hour sound", at(12, 29, 58), "1", "1", QStringList(12, ora) << mezz},
-        {"midnight plays nothing", at(23, 59, 58), "1", "1", {}},
-        {"00:30 plays only the half-hour sound", at(0, 29, 58), "1", "1", {mezz}},
-        {"Segnale orario 0 silences the strokes and half hours", at(15, 29, 58), "0", "1", {}},
-        {"Segnale orario 0 leaves Big Ben", at(11, 59, 58), "0", "1", {bigben}},
-    };
-    for (const auto& c : cases) {
-        RunningClock rc;
-        rc.store.write(keys::SegnaleOrario, QLatin1String(c.segnale));
-        rc.store.write(keys::BigBen, QLatin1String(c.bigBen));
-        bool sequenceFlagSeen = false;
-        rc.clock.set(c.from);
-        for (int i = 0; i < 70; ++i) {
-            rc.run(rc.clock.now(), 1);
-            sequenceFlagSeen |= rc.events->chimes().ore_in_corso || rc.events->chimes().mezz_in_corso;
-        }
-        EXPECT_EQ(rc.soundsPlayed(), c.sounds) << c.name;
-        if (QLatin1String(c.segnale) == QLatin1String("0")) {
-            EXPECT_FALSE(sequenceFlagSeen) << c.name;
-        }
+namespace {
+
+const QString kOra = QStringLiteral("sync:Ora.wav"), kMezz = QStringLiteral("sync:Mezzora.wav"),
+              kBigBen = QStringLiteral("play:BigBen.wav");
+
+struct ChimeRow {
+    const char* name;
+    QDateTime from;
+    const char* segnale;
+    const char* bigBen;
+    QStringList sounds;
+};
+
+class ChimeSequenceTest : public ::testing::TestWithParam<ChimeRow> {};
+
+TEST_P(ChimeSequenceTest, PlaysTheSequenceOfItsTime) {
+    const ChimeRow& c = GetParam();
+    RunningClock rc;
+    rc.store.write(keys::SegnaleOrario, QLatin1String(c.segnale));
+    rc.store.write(keys::BigBen, QLatin1String(c.bigBen));
+    bool sequenceFlagSeen = false;
+    rc.clock.set(c.from);
+    for (int i = 0; i < 70; ++i) {
+        rc.run(rc.clock.now(), 1);
+        sequenceFlagSeen |= rc.events->chimes().ore_in_corso || rc.events->chimes().mezz_in_corso;
+    }
+    EXPECT_EQ(rc.soundsPlayed(), c.sounds);
+    if (QLatin1String(c.segnale) == QLatin1String("0")) {
+        EXPECT_FALSE(sequenceFlagSeen) << "no stroke sequence under way";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Chimes, ChimeSequenceTest,
+    ::testing::Values(
+        ChimeRow{"15:00 strikes three", at(14, 59, 58), "1", "1", {kOra, kOra, kOra}},
+        ChimeRow{"15:30 strikes three then the half-hour sound", at(15, 29, 58), "1", "1", {kOra, kOra, kOra, kMezz}},
+        ChimeRow{"12:00 plays Big Ben and no strokes", at(11, 59, 58), "1", "1", {kBigBen}},
+        ChimeRow{"12:00 with Big Ben off plays nothing", at(11, 59, 58), "1", "0", {}},
+        ChimeRow{"12:30 strikes twelve then the half-hour sound", at(12, 29, 58), "1", "1",
+                 QStringList(12, kOra) << kMezz},
+        ChimeRow{"midnight plays nothing", at(23, 59, 58), "1", "1", {}},
+        ChimeRow{"00:30 plays only the half-hour sound", at(0, 29, 58), "1", "1", {kMezz}},
+        ChimeRow{"Segnale orario 0 silences the strokes and half hours", at(15, 29, 58), "0", "1", {}},
+        ChimeRow{"Segnale orario 0 leaves Big Ben", at(11, 59, 58), "0", "1", {kBigBen}}),
+    test::RowName());
+
+} // namespace
 
 TEST(Chimes, StrokesFollowOneAnotherAndBigBenHoldsTheAlarmUntilItHasEnded) {
     RunningClock rc;
@@ -227,31 +240,41 @@ TEST(Chimes, StrokesFollowOneAnotherAndBigBenHoldsTheAlarmUntilItHasEnded) {
     EXPECT_FALSE(silent.events->chimes().bigben_in_corso) << "cleared at 12:00:26";
 }
 
-TEST(Alarm, OpensOnceAtTheMatchingMinuteAfterAnyChime) {
-    const struct {
-        const char* name;
-        QDateTime from;
-        const char *ore, *minuti, *segnale;
-        QStringList opened;
-    } cases[] = {
-        {"07:45 opens in its first seconds", at(7, 44, 50), "07", "45", "1", {"07.45.02 alarm"}},
-        {"07:45 without chimes the same", at(7, 44, 50), "07", "45", "0", {"07.45.02 alarm"}},
-        {"12:00 waits until Big Ben has ended", at(11, 59, 50), "12", "00", "1", {"12.00.56 alarm"}},
-        {"15:00 waits for the third stroke", at(14, 59, 50), "15", "00", "1", {"15.00.06 alarm"}},
-        {"15:00 without chimes opens at once", at(14, 59, 50), "15", "00", "0", {"15.00.02 alarm"}},
-        {"hour 7 never matches 07", at(7, 44, 50), "7", "45", "1", {}},
-        {"first-run 0 and 0 never ring at midnight", at(23, 59, 50), "0", "0", "1", {}},
-    };
-    for (const auto& c : cases) {
-        RunningClock rc;
-        rc.store.write(keys::Allarme, QStringLiteral("1"));
-        rc.store.write(keys::AllarmeOre, QLatin1String(c.ore));
-        rc.store.write(keys::AllarmeMinuti, QLatin1String(c.minuti));
-        rc.store.write(keys::SegnaleOrario, QLatin1String(c.segnale));
-        rc.run(c.from, 90);
-        EXPECT_EQ(rc.windows, c.opened) << c.name;
-    }
+namespace {
+
+struct AlarmRow {
+    const char* name;
+    QDateTime from;
+    const char *ore, *minuti, *segnale;
+    QStringList opened;
+};
+
+class AlarmMinuteTest : public ::testing::TestWithParam<AlarmRow> {};
+
+TEST_P(AlarmMinuteTest, OpensOnceAtTheMatchingMinuteAfterAnyChime) {
+    const AlarmRow& c = GetParam();
+    RunningClock rc;
+    rc.store.write(keys::Allarme, QStringLiteral("1"));
+    rc.store.write(keys::AllarmeOre, QLatin1String(c.ore));
+    rc.store.write(keys::AllarmeMinuti, QLatin1String(c.minuti));
+    rc.store.write(keys::SegnaleOrario, QLatin1String(c.segnale));
+    rc.run(c.from, 90);
+    EXPECT_EQ(rc.windows, c.opened);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Alarm, AlarmMinuteTest,
+    ::testing::Values(
+        AlarmRow{"07:45 opens in its first seconds", at(7, 44, 50), "07", "45", "1", {"07.45.02 alarm"}},
+        AlarmRow{"07:45 without chimes the same", at(7, 44, 50), "07", "45", "0", {"07.45.02 alarm"}},
+        AlarmRow{"12:00 waits until Big Ben has ended", at(11, 59, 50), "12", "00", "1", {"12.00.56 alarm"}},
+        AlarmRow{"15:00 waits for the third stroke", at(14, 59, 50), "15", "00", "1", {"15.00.06 alarm"}},
+        AlarmRow{"15:00 without chimes opens at once", at(14, 59, 50), "15", "00", "0", {"15.00.02 alarm"}},
+        AlarmRow{"hour 7 never matches 07", at(7, 44, 50), "7", "45", "1", {}},
+        AlarmRow{"first-run 0 and 0 never ring at midnight", at(23, 59, 50), "0", "0", "1", {}}),
+    test::RowName());
+
+} // namespace
 
 // A chime heard earlier in the day must not make the alarm re-open in its minute after the user closed it.
 TEST(Alarm, AnEarlierChimeDoesNotReopenTheWindowInItsMinute) {

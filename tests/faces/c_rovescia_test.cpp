@@ -204,48 +204,67 @@ TEST_F(CRovesciaTest, TheMessageFieldIsForTheMessageActionAndKeepsItsText) {
     }
 }
 
-TEST_F(CRovesciaTest, AnInvalidTimeIsSaidSoAndNothingStartsOrIsStored) {
+struct InvalidTimeRow {
+    const char* name;
+    const char* text;
+};
+
+class CRovesciaInvalidTimeTest : public CRovesciaTest, public ::testing::WithParamInterface<InvalidTimeRow> {};
+
+TEST_P(CRovesciaInvalidTimeTest, IsSaidSoAndNothingStartsOrIsStored) {
     open();
-    for (const char* text : {"hh:mm:ss", "-1:00:00", " 1:00:00", "1.:00:00", "00:60:00", "1:00:00"}) {
-        start(QString::fromUtf8(text));
-        QMessageBox* warning = box("tempo_non_valido");
-        ASSERT_NE(warning, nullptr) << text;
-        EXPECT_EQ(warning->text(), QStringLiteral("Inserire un tempo valido")) << text;
-        EXPECT_EQ(warning->windowTitle(), QStringLiteral("Quadrantix")) << text;
-        EXPECT_EQ(warning->icon(), QMessageBox::Warning) << text;
-        EXPECT_EQ(warning->standardButtons(), QMessageBox::Ok) << text;
-        EXPECT_EQ(warning->windowModality(), Qt::WindowModal) << text << ": holds the dialog only";
-        warning->button(QMessageBox::Ok)->click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(dialog && dialog->isVisible()) << text << ": the dialog stays open";
-    }
+    start(QString::fromUtf8(GetParam().text));
+    QMessageBox* warning = box("tempo_non_valido");
+    ASSERT_NE(warning, nullptr);
+    EXPECT_EQ(warning->text(), QStringLiteral("Inserire un tempo valido"));
+    EXPECT_EQ(warning->windowTitle(), QStringLiteral("Quadrantix"));
+    EXPECT_EQ(warning->icon(), QMessageBox::Warning);
+    EXPECT_EQ(warning->standardButtons(), QMessageBox::Ok);
+    EXPECT_EQ(warning->windowModality(), Qt::WindowModal) << "holds the dialog only";
+    warning->button(QMessageBox::Ok)->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(dialog && dialog->isVisible()) << "the dialog stays open";
     EXPECT_TRUE(started.isEmpty());
     EXPECT_TRUE(store.read(keys::QuandoZero).isEmpty());
     EXPECT_TRUE(store.read(keys::ContoMessaggio).isEmpty());
 }
 
-TEST_F(CRovesciaTest, StartStoresTheActionAndTheMessageClosesAndThenAsksTheFace) {
-    const struct {
-        const char* option;
-        const char* stored;
-    } cases[] = {{"Option1", "Arresta"}, {"Option2", "Riavvia"}, {"Option3", "Messaggio"}};
-    for (const auto& c : cases) {
-        started.clear();
-        open();
-        child<QLineEdit>("Text2")->setText(QStringLiteral("  Pausa; caffè = 100%  "));
-        child<QRadioButton>(c.option)->setChecked(true);
-        start(QStringLiteral("02:03:04"));
-        EXPECT_EQ(started, QList<qint64>{2 * 3600 + 3 * 60 + 4}) << c.option;
-        EXPECT_EQ(store.read(keys::QuandoZero), QLatin1String(c.stored)) << c.option;
-        EXPECT_EQ(store.read(keys::ContoMessaggio), QStringLiteral("  Pausa; caffè = 100%  "))
-            << c.option << ": stored whatever the end action, exactly";
-        EXPECT_EQ(ends.value(0), (QStringList{QLatin1String(c.stored), QStringLiteral("  Pausa; caffè = 100%  ")}))
-            << c.option << ": the face is given the end it keeps to, whatever is stored later";
-        ends.clear();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(dialog.isNull()) << c.option << ": closed and gone";
-    }
+INSTANTIATE_TEST_SUITE_P(Texts, CRovesciaInvalidTimeTest,
+                         ::testing::Values(InvalidTimeRow{"placeholder left as it was", "hh:mm:ss"},
+                                           InvalidTimeRow{"a sign in the hours", "-1:00:00"},
+                                           InvalidTimeRow{"a space before the hours", " 1:00:00"},
+                                           InvalidTimeRow{"a decimal point in the hours", "1.:00:00"},
+                                           InvalidTimeRow{"sixty minutes", "00:60:00"},
+                                           InvalidTimeRow{"seven characters", "1:00:00"}),
+                         test::RowName());
+
+struct EndActionRow {
+    const char* name; // the option button
+    const char* stored;
+};
+
+class CRovesciaStartTest : public CRovesciaTest, public ::testing::WithParamInterface<EndActionRow> {};
+
+TEST_P(CRovesciaStartTest, StoresTheActionAndTheMessageClosesAndThenAsksTheFace) {
+    const EndActionRow& c = GetParam();
+    open();
+    child<QLineEdit>("Text2")->setText(QStringLiteral("  Pausa; caffè = 100%  "));
+    child<QRadioButton>(c.name)->setChecked(true);
+    start(QStringLiteral("02:03:04"));
+    EXPECT_EQ(started, QList<qint64>{2 * 3600 + 3 * 60 + 4});
+    EXPECT_EQ(store.read(keys::QuandoZero), QLatin1String(c.stored));
+    EXPECT_EQ(store.read(keys::ContoMessaggio), QStringLiteral("  Pausa; caffè = 100%  "))
+        << "stored whatever the end action, exactly";
+    EXPECT_EQ(ends.value(0), (QStringList{QLatin1String(c.stored), QStringLiteral("  Pausa; caffè = 100%  ")}))
+        << "the face is given the end it keeps to, whatever is stored later";
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(dialog.isNull()) << "closed and gone";
 }
+
+INSTANTIATE_TEST_SUITE_P(EndActions, CRovesciaStartTest,
+                         ::testing::Values(EndActionRow{"Option1", "Arresta"}, EndActionRow{"Option2", "Riavvia"},
+                                           EndActionRow{"Option3", "Messaggio"}),
+                         test::RowName());
 
 TEST_F(CRovesciaTest, ClosingItAnyOtherWayStartsNothing) {
     open();

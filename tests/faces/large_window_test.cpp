@@ -11,7 +11,9 @@
 #include "tests/support/face_stubs.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_power_service.h"
+#include "tests/support/row_name.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wake_timers.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -273,12 +275,12 @@ TEST_F(DigitaleTest, ATickRepaintsOnlyWhatChangedAndNothingWhenNothingDid) {
     picture(w)->installEventFilter(&paints);
 
     clock.advanceMs(400);
-    w->onWake();
+    test::wakeTimers(*w);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(paints.regions.isEmpty()) << "the same second again paints nothing";
+    EXPECT_TRUE(paints.regions.isEmpty()) << "a wake-up within the same second paints nothing";
 
     clock.advanceMs(600); // 12:00:01
-    w->onWake();
+    test::wakeTimers(*w);
     ASSERT_EQ(paints.regions.size(), 1) << "the new second is painted before the tick returns";
     const QRect painted = paints.regions.front().boundingRect();
     const QRect lastCell(kLargeCells[5], QSize(53, 59));
@@ -310,101 +312,98 @@ TEST_F(DigitaleTest, OnlyTheFacePictureDragsTheWindowWithAnyButton) {
     EXPECT_EQ(w->pos(), moved) << "the toolbar's end does not drag";
 }
 
-TEST_F(DigitaleTest, FaceAndExitButtonsSwitchThroughTheFaceMachinery) {
-    const struct {
-        const char* name;
-        int button;
-        bool analogShown;
-        bool faceStays;
-        bool exits;
-    } cases[] = {
-        {"7 shows the analog face", 7, true, false, false},
-        {"8 targets a face not in the program: disabled, nothing changes", 8, false, true, false},
-        {"9 shows the Mini face", 9, false, false, false},
-        {"10 opens the options and the face stays", 10, false, true, false},
-        {"11 starts the screensaver and the face stays", 11, false, true, false},
-        {"12 ends the program", 12, false, false, true},
-    };
-    for (const auto& c : cases) {
-        Digitale* w = open();
-        bool exited = false;
-        const auto connection = QObject::connect(&faces, &FaceManager::exiting, &faces, [&] { exited = true; });
-        QPointer<Digitale> face(w);
-        button(w, c.button)->click();
-        settle();
-        EXPECT_EQ(face && face->isVisible(), c.faceStays) << c.name;
-        FaceWindow* analog = faces.window(FaceKind::Analogico);
-        EXPECT_EQ(analog && analog->isVisible(), c.analogShown) << c.name;
-        EXPECT_EQ(exited, c.exits) << c.name;
-        EXPECT_EQ(c.exits, analog == nullptr) << c.name << ": the analog window closes only on exit";
-        const std::optional<Command> handled = c.button == 10   ? std::optional(Command::Options)
-                                               : c.button == 11 ? std::optional(Command::Screensaver)
-                                                                : std::nullopt;
-        EXPECT_EQ(ran.size(), handled ? 1u : 0u) << c.name;
-        if (handled && ran.size() == 1) {
-            EXPECT_EQ(ran[0].first, *handled) << c.name;
-            EXPECT_EQ(ran[0].second, w) << c.name << ": given on this face";
-        }
-        ran.clear();
-        QObject::disconnect(connection);
-        if (analog)
-            analog->hide();
-        if (FaceWindow* mini = faces.window(FaceKind::Mini))
-            mini->close();
-        delete face.data();
+struct FaceButtonRow {
+    const char* name;
+    int button;
+    bool analogShown;
+    bool faceStays;
+    bool exits;
+};
+
+class DigitaleFaceButtonTest : public DigitaleTest, public ::testing::WithParamInterface<FaceButtonRow> {};
+
+TEST_P(DigitaleFaceButtonTest, SwitchesThroughTheFaceMachinery) {
+    const FaceButtonRow& c = GetParam();
+    Digitale* w = open();
+    bool exited = false;
+    QObject scope; // the connection ends with the test's locals
+    QObject::connect(&faces, &FaceManager::exiting, &scope, [&] { exited = true; });
+    QPointer<Digitale> face(w);
+    button(w, c.button)->click();
+    settle();
+    EXPECT_EQ(face && face->isVisible(), c.faceStays);
+    FaceWindow* analog = faces.window(FaceKind::Analogico);
+    EXPECT_EQ(analog && analog->isVisible(), c.analogShown);
+    EXPECT_EQ(exited, c.exits);
+    EXPECT_EQ(c.exits, analog == nullptr) << "the analog window closes only on exit";
+    const std::optional<Command> handled = c.button == 10   ? std::optional(Command::Options)
+                                           : c.button == 11 ? std::optional(Command::Screensaver)
+                                                            : std::nullopt;
+    EXPECT_EQ(ran.size(), handled ? 1u : 0u);
+    if (handled && ran.size() == 1) {
+        EXPECT_EQ(ran[0].first, *handled);
+        EXPECT_EQ(ran[0].second, w) << "given on this face";
     }
 }
 
-TEST_F(DigitaleTest, WhileTimingRunsFaceButtonsAskFirst) {
-    const struct {
-        const char* name;
-        int button;
-        bool crono;
-        bool answerYes;
-        const char* fai;
-        bool switched;
-    } cases[] = {
-        {"stopwatch running, analog, No keeps the face", 7, true, false, "Analogico", false},
-        {"stopwatch running, analog, Yes switches", 7, true, true, "Analogico", true},
-        {"countdown active, exit, No keeps the face", 12, false, false, "Esci", false},
-        {"countdown active, exit, Yes ends", 12, false, true, "Esci", true},
-        {"countdown active, mini, Yes switches", 9, false, true, "Mini", true},
-        {"stopwatch running, mini, No keeps the face", 9, true, false, "Mini", false},
-    };
-    for (const auto& c : cases) {
-        Digitale* w = open();
-        QPointer<Digitale> face(w);
-        if (c.crono) {
-            modeItem(w, "Crono_menu")->trigger();
-            button(w, 2)->click();
-        } else {
-            modeItem(w, "Rovescia_menu")->trigger();
-            startFromDialog(w, QStringLiteral("00:01:00"), "Option3");
-        }
-        ASSERT_TRUE(c.crono ? w->model().stopwatch().CronoAttivo() : w->model().countdown().RovesciaAttivo()) << c.name;
-        BoxAnswerer box(c.answerYes ? QMessageBox::Yes : QMessageBox::No);
-        button(w, c.button)->click();
-        if (!box.answered) {
-            ADD_FAILURE() << c.name << ": no \"Fai\" question box was shown"
-                          << (box.gaveUp ? " (gave up waiting and closed the modal window)" : "");
-            delete face.data();
-            continue;
-        }
-        EXPECT_EQ(box.text, QStringLiteral("Cronometro o conto alla rovescia in corso. Interromperli e continuare?"))
-            << c.name;
-        EXPECT_EQ(box.title, QStringLiteral("Quadrantix")) << c.name;
-        EXPECT_EQ(box.offered.size(), 2) << c.name;
-        EXPECT_TRUE(box.offered.contains(QMessageBox::Yes) && box.offered.contains(QMessageBox::No)) << c.name;
-        if (face) {
-            EXPECT_EQ(face->model().Fai(), QLatin1String(c.fai)) << c.name;
-        }
-        settle();
-        EXPECT_EQ(!face || !face->isVisible(), c.switched) << c.name;
-        delete face.data();
-        if (FaceWindow* analog = faces.window(FaceKind::Analogico))
-            analog->hide();
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, DigitaleFaceButtonTest,
+    ::testing::Values(FaceButtonRow{"7 shows the analog face", 7, true, false, false},
+                      FaceButtonRow{"8 targets a face not in the program: disabled, nothing changes", 8, false, true,
+                                    false},
+                      FaceButtonRow{"9 shows the Mini face", 9, false, false, false},
+                      FaceButtonRow{"10 opens the options and the face stays", 10, false, true, false},
+                      FaceButtonRow{"11 starts the screensaver and the face stays", 11, false, true, false},
+                      FaceButtonRow{"12 ends the program", 12, false, false, true}),
+    test::RowName());
+
+struct AskFirstRow {
+    const char* name;
+    int button;
+    bool crono;
+    bool answerYes;
+    const char* fai;
+    bool switched;
+};
+
+class DigitaleAskFirstTest : public DigitaleTest, public ::testing::WithParamInterface<AskFirstRow> {};
+
+TEST_P(DigitaleAskFirstTest, WhileTimingRunsAFaceButtonAsksFirst) {
+    const AskFirstRow& c = GetParam();
+    Digitale* w = open();
+    QPointer<Digitale> face(w);
+    if (c.crono) {
+        modeItem(w, "Crono_menu")->trigger();
+        button(w, 2)->click();
+    } else {
+        modeItem(w, "Rovescia_menu")->trigger();
+        startFromDialog(w, QStringLiteral("00:01:00"), "Option3");
     }
+    ASSERT_TRUE(c.crono ? w->model().stopwatch().CronoAttivo() : w->model().countdown().RovesciaAttivo());
+    BoxAnswerer box(c.answerYes ? QMessageBox::Yes : QMessageBox::No);
+    button(w, c.button)->click();
+    ASSERT_TRUE(box.answered) << "no \"Fai\" question box was shown"
+                              << (box.gaveUp ? " (gave up waiting and closed the modal window)" : "");
+    EXPECT_EQ(box.text, QStringLiteral("Cronometro o conto alla rovescia in corso. Interromperli e continuare?"));
+    EXPECT_EQ(box.title, QStringLiteral("Quadrantix"));
+    EXPECT_EQ(box.offered.size(), 2);
+    EXPECT_TRUE(box.offered.contains(QMessageBox::Yes) && box.offered.contains(QMessageBox::No));
+    if (face) {
+        EXPECT_EQ(face->model().Fai(), QLatin1String(c.fai));
+    }
+    settle();
+    EXPECT_EQ(!face || !face->isVisible(), c.switched);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, DigitaleAskFirstTest,
+    ::testing::Values(AskFirstRow{"stopwatch running, analog, No keeps the face", 7, true, false, "Analogico", false},
+                      AskFirstRow{"stopwatch running, analog, Yes switches", 7, true, true, "Analogico", true},
+                      AskFirstRow{"countdown active, exit, No keeps the face", 12, false, false, "Esci", false},
+                      AskFirstRow{"countdown active, exit, Yes ends", 12, false, true, "Esci", true},
+                      AskFirstRow{"countdown active, mini, Yes switches", 9, false, true, "Mini", true},
+                      AskFirstRow{"stopwatch running, mini, No keeps the face", 9, true, false, "Mini", false}),
+    test::RowName());
 
 TEST_F(DigitaleTest, TheToolbarIsReachedWithTabAndReadAloudByItsTooltips) {
     Digitale* w = open();
@@ -424,43 +423,47 @@ TEST_F(DigitaleTest, TheToolbarIsReachedWithTabAndReadAloudByItsTooltips) {
     EXPECT_TRUE(w->model().stopwatch().CronoAttivo()) << "Space pressed \"Avvia\"";
 }
 
-TEST_F(DigitaleTest, TheWindowManagersCloseIsTheExitButton) {
-    const struct {
-        const char* name;
-        bool crono;
-        std::optional<QMessageBox::StandardButton> answer; // none: no question is asked
-        bool exits;
-    } cases[] = {
-        {"nothing running: exits at once", false, std::nullopt, true},
-        {"stopwatch running, No keeps the face", true, QMessageBox::No, false},
-        {"stopwatch running, Yes exits", true, QMessageBox::Yes, true},
-    };
-    for (const auto& c : cases) {
-        Digitale* w = open();
-        QPointer<Digitale> face(w);
-        int exits = 0;
-        const auto connection = QObject::connect(&faces, &FaceManager::exiting, &faces, [&] { ++exits; });
-        if (c.crono) {
-            modeItem(w, "Crono_menu")->trigger();
-            button(w, 2)->click();
-        }
-        std::optional<BoxAnswerer> box;
-        if (c.answer)
-            box.emplace(*c.answer);
-        QCloseEvent event; // as the window manager's close reaches the native window
-        QCoreApplication::sendEvent(w->windowHandle(), &event);
-        EXPECT_TRUE(face && face->isVisible()) << c.name << ": not closed alone, the exit command decides";
-        settle();
-        if (box) {
-            EXPECT_TRUE(box->answered) << c.name;
-            settle();
-        }
-        EXPECT_EQ(exits, c.exits ? 1 : 0) << c.name;
-        EXPECT_EQ(!face || !face->isVisible(), c.exits) << c.name;
-        QObject::disconnect(connection);
-        delete face.data();
+struct CloseRow {
+    const char* name;
+    bool crono;
+    std::optional<QMessageBox::StandardButton> answer; // none: no question is asked
+    bool exits;
+};
+
+class DigitaleCloseTest : public DigitaleTest, public ::testing::WithParamInterface<CloseRow> {};
+
+TEST_P(DigitaleCloseTest, TheWindowManagersCloseIsTheExitButton) {
+    const CloseRow& c = GetParam();
+    Digitale* w = open();
+    QPointer<Digitale> face(w);
+    int exits = 0;
+    QObject scope; // the connection ends with the test's locals
+    QObject::connect(&faces, &FaceManager::exiting, &scope, [&] { ++exits; });
+    if (c.crono) {
+        modeItem(w, "Crono_menu")->trigger();
+        button(w, 2)->click();
     }
+    std::optional<BoxAnswerer> box;
+    if (c.answer)
+        box.emplace(*c.answer);
+    QCloseEvent event; // as the window manager's close reaches the native window
+    QCoreApplication::sendEvent(w->windowHandle(), &event);
+    EXPECT_TRUE(face && face->isVisible()) << "not closed alone, the exit command decides";
+    settle();
+    if (box) {
+        EXPECT_TRUE(box->answered);
+        settle();
+    }
+    EXPECT_EQ(exits, c.exits ? 1 : 0);
+    EXPECT_EQ(!face || !face->isVisible(), c.exits);
 }
+
+INSTANTIATE_TEST_SUITE_P(Close, DigitaleCloseTest,
+                         ::testing::Values(CloseRow{"nothing running: exits at once", false, std::nullopt, true},
+                                           CloseRow{"stopwatch running, No keeps the face", true, QMessageBox::No,
+                                                    false},
+                                           CloseRow{"stopwatch running, Yes exits", true, QMessageBox::Yes, true}),
+                         test::RowName());
 
 TEST_F(DigitaleTest, AlarmSwitchedOnByAnotherProgramShowsWithoutWaitingForATick) {
     Digitale* w = open();
@@ -514,7 +517,7 @@ TEST_F(DigitaleTest, TimersWakeOnlyWhenSomethingShownCanChange) {
     button(w, 2)->click();
     EXPECT_EQ(timers(), (Timers{{kS, 0}, {kS, 254'321'000}}));
     clock.advanceMs(5'000);
-    w->onWake();
+    test::wakeTimers(*w);
     EXPECT_FALSE(w->model().countdown().RovesciaAttivo());
     EXPECT_EQ(timers(), (Timers{{kS, 0}})) << "an ended countdown wakes the face no more";
     if (QMessageBox* end = box(w, "fine_conto"))
@@ -527,7 +530,7 @@ TEST_F(DigitaleTest, ToolbarButtonsDriveTheStopwatch) {
     button(w, 2)->click();
     EXPECT_TRUE(w->model().view().lbl_Crono);
     clock.advanceMs(12'340);
-    w->onWake();
+    test::wakeTimers(*w);
     button(w, 4)->click();
     EXPECT_EQ(w->model().view().cells[Secondi1].digit, u'2');
     EXPECT_EQ(w->model().view().cells[Centesimo0].digit, u'3');
@@ -561,7 +564,7 @@ TEST_F(DigitaleTest, CountdownDialogOpensOnceStartsTheCountdownAndClosesItsAnnou
     EXPECT_EQ(w->countdownDialog(), nullptr) << "a countdown is active: no dialog";
 
     clock.advanceMs(90'000);
-    w->onWake(); // returns: the box does not hold the tick
+    test::wakeTimers(*w); // returns: the box does not hold the tick
     QMessageBox* end = box(w, "fine_conto");
     ASSERT_NE(end, nullptr);
     EXPECT_EQ(end->windowTitle(), QStringLiteral("Fine conto alla rovescia"));
@@ -573,7 +576,7 @@ TEST_F(DigitaleTest, CountdownDialogOpensOnceStartsTheCountdownAndClosesItsAnnou
     EXPECT_EQ(end->parentWidget(), w);
     EXPECT_FALSE(w->model().view().lbl_Rovescia);
     clock.advanceMs(5'000);
-    w->onWake();
+    test::wakeTimers(*w);
     EXPECT_EQ(w->findChildren<QMessageBox*>().size(), 1) << "the end action ran once";
     end->button(QMessageBox::Ok)->click();
     settle();
@@ -599,45 +602,54 @@ TEST_F(DigitaleTest, ClosingTheDialogWithItsCloseBoxStartsNothing) {
     EXPECT_EQ(digits, QStringLiteral("000000"));
     EXPECT_TRUE(store.read(keys::QuandoZero).isEmpty()) << "nothing stored";
     clock.advanceMs(10'000);
-    w->onWake();
+    test::wakeTimers(*w);
     EXPECT_EQ(box(w, "fine_conto"), nullptr);
     modeItem(w, "Rovescia_menu")->trigger();
     EXPECT_NE(w->countdownDialog(), nullptr) << "a fresh dialog next time";
 }
 
-TEST_F(DigitaleTest, CancelAsksFirstAndNoKeepsTheCountdown) {
-    for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
-        Digitale* w = open();
-        QPointer<Digitale> face(w);
-        modeItem(w, "Rovescia_menu")->trigger();
-        startFromDialog(w, QStringLiteral("00:10:00"), "Option1");
-        button(w, 4)->click(); // paused, so that STOP shows
-        EXPECT_TRUE(w->model().view().cdstop);
-        button(w, 6)->click();
-        QMessageBox* question = box(w, "annulla");
-        ASSERT_NE(question, nullptr) << "no question box";
-        EXPECT_EQ(question->text(), QStringLiteral("Sicuro di voler annullare il conto alla rovescia?"));
-        EXPECT_EQ(question->windowTitle(), QStringLiteral("Quadrantix"));
-        EXPECT_EQ(question->icon(), QMessageBox::NoIcon);
-        EXPECT_EQ(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-        EXPECT_EQ(question->windowModality(), Qt::WindowModal) << "the other windows go on while it asks";
-        EXPECT_TRUE(w->model().countdown().RovesciaAttivo()) << "nothing changes before the answer";
-        question->button(answer)->click();
-        settle();
-        const bool yes = answer == QMessageBox::Yes;
-        ASSERT_TRUE(face);
-        EXPECT_EQ(box(w, "annulla"), nullptr) << "the question has gone";
-        EXPECT_EQ(w->model().countdown().RovesciaAttivo(), !yes);
-        EXPECT_EQ(w->model().view().lbl_Rovescia, !yes);
-        EXPECT_EQ(w->model().view().cdstop, !yes);
-        button(w, 2)->click(); // resumed, if still there
-        clock.advanceMs(20 * 60'000);
-        w->onWake();
-        EXPECT_EQ(power.calls.size(), yes ? 0u : 1u) << (yes ? "cancelled: no shut-down" : "No: it went on to its end");
-        power.calls.clear();
-        delete face.data();
-    }
+struct CancelRow {
+    const char* name;
+    QMessageBox::StandardButton answer;
+};
+
+class DigitaleCancelTest : public DigitaleTest, public ::testing::WithParamInterface<CancelRow> {};
+
+TEST_P(DigitaleCancelTest, CancelAsksFirstAndNoKeepsTheCountdown) {
+    const QMessageBox::StandardButton answer = GetParam().answer;
+    Digitale* w = open();
+    QPointer<Digitale> face(w);
+    modeItem(w, "Rovescia_menu")->trigger();
+    startFromDialog(w, QStringLiteral("00:10:00"), "Option1");
+    button(w, 4)->click(); // paused, so that STOP shows
+    EXPECT_TRUE(w->model().view().cdstop);
+    button(w, 6)->click();
+    QMessageBox* question = box(w, "annulla");
+    ASSERT_NE(question, nullptr) << "no question box";
+    EXPECT_EQ(question->text(), QStringLiteral("Sicuro di voler annullare il conto alla rovescia?"));
+    EXPECT_EQ(question->windowTitle(), QStringLiteral("Quadrantix"));
+    EXPECT_EQ(question->icon(), QMessageBox::NoIcon);
+    EXPECT_EQ(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question->windowModality(), Qt::WindowModal) << "the other windows go on while it asks";
+    EXPECT_TRUE(w->model().countdown().RovesciaAttivo()) << "nothing changes before the answer";
+    question->button(answer)->click();
+    settle();
+    const bool yes = answer == QMessageBox::Yes;
+    ASSERT_TRUE(face);
+    EXPECT_EQ(box(w, "annulla"), nullptr) << "the question has gone";
+    EXPECT_EQ(w->model().countdown().RovesciaAttivo(), !yes);
+    EXPECT_EQ(w->model().view().lbl_Rovescia, !yes);
+    EXPECT_EQ(w->model().view().cdstop, !yes);
+    button(w, 2)->click(); // resumed, if still there
+    clock.advanceMs(20 * 60'000);
+    test::wakeTimers(*w);
+    EXPECT_EQ(power.calls.size(), yes ? 0u : 1u) << (yes ? "cancelled: no shut-down" : "No: it went on to its end");
 }
+
+INSTANTIATE_TEST_SUITE_P(Answers, DigitaleCancelTest,
+                         ::testing::Values(CancelRow{"No keeps the countdown", QMessageBox::No},
+                                           CancelRow{"Yes cancels it", QMessageBox::Yes}),
+                         test::RowName());
 
 // What the end box must not do: hold the program. The hidden analog window (here on the real clock) keeps ticking,
 // with its chimes and alarm, while the box waits for the user.

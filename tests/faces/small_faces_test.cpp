@@ -10,6 +10,7 @@
 #include "tests/support/face_stubs.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/qt_printers.h"
+#include "tests/support/wake_timers.h"
 
 #include <QAction>
 #include <QApplication>
@@ -423,20 +424,20 @@ TEST_F(SmallFacesTest, AWakeUpRepaintsOnlyWhatChanged) {
     auto* starPaints = new PaintRecorder;
     star->installEventFilter(starPaints);
     clock.advanceMs(1000); // 09:05:59
-    star->onWake();
+    test::wakeTimers(*star);
     ASSERT_EQ(starPaints->regions.size(), 1) << "the new second is painted before the wake-up returns";
     EXPECT_EQ(starPaints->regions[0].boundingRect(), QRect(96, 87, 3, 26)) << "only the separator";
     starPaints->regions.clear();
     clock.advanceMs(1000); // 09:06:00
-    star->onWake();
+    test::wakeTimers(*star);
     ASSERT_EQ(starPaints->regions.size(), 1);
     EXPECT_TRUE(starPaints->regions[0].contains(QPoint(140, 100))) << "the minute's units";
     EXPECT_FALSE(starPaints->regions[0].intersects(QRect(40, 86, 25, 28))) << "not the hours";
     starPaints->regions.clear();
     clock.advanceMs(300);
-    star->onWake();
+    test::wakeTimers(*star);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(starPaints->regions.isEmpty()) << "the same second again paints nothing";
+    EXPECT_TRUE(starPaints->regions.isEmpty()) << "a wake-up within the same second paints nothing";
     delete starPaints;
 
     item(star, "MiniMenu")->trigger();
@@ -447,7 +448,7 @@ TEST_F(SmallFacesTest, AWakeUpRepaintsOnlyWhatChanged) {
     PaintRecorder ovalPaints;
     oval->installEventFilter(&ovalPaints);
     clock.advanceMs(700);
-    oval->onWake();
+    test::wakeTimers(*oval);
     ASSERT_EQ(ovalPaints.regions.size(), 1);
     EXPECT_EQ(ovalPaints.regions[0].boundingRect(), QRect(40, 45, 17, 16)) << "only the seconds";
     oval->removeEventFilter(&ovalPaints);

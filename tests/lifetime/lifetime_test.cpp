@@ -5,6 +5,7 @@
 #include "lifetime/lifetime_store.h"
 #include "platform/boot_id.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/row_name.h"
 #include "tests/support/temp_dir.h"
 
 #include <QCoreApplication>
@@ -21,55 +22,62 @@ using namespace qx;
 
 namespace {
 
-TEST(LifetimeLedger, EachSecondOfABootIsAddedOnce) {
-    const struct {
-        const char* name;
-        const char* total;
-        const char* boot;
-        const char* counted;
-        const char* currentBoot;
-        std::uint64_t uptimeMs;
-        std::uint64_t expected;
-    } cases[] = {
-        {"first run: 1 h 2 min 5.4 s gives 3725", "0", "", "", "b", 3'725'400, 3725},
-        {"999 ms leave 1000 as it is", "1000", "", "", "b", 999, 1000},
-        {"3 000 000 000 ms add 3 000 000 s", "0", "", "", "b", 3'000'000'000, 3'000'000},
-        {"the same boot again adds only the seconds since", "5000", "b", "3600", "b", 3'700'000, 5100},
-        {"the same second again adds nothing", "5000", "b", "3700", "b", 3'700'999, 5000},
-        {"a new boot counts from its own start", "5000", "a", "3600", "b", 120'000, 5120},
-        {"a total that is no number counts as 0, with the whole boot", "12x", "b", "3600", "b", 3'700'000, 3700},
-        {"an absent total counts as 0, with the whole boot", "", "b", "3600", "b", 3'700'000, 3700},
-        {"a negative total is no whole number", "-5", "b", "3600", "b", 3'700'000, 3700},
-        {"a total with blanks is no whole number", " 5000", "b", "3600", "b", 3'700'000, 3700},
-        {"a count beyond the uptime is not this boot's", "5000", "b", "99999", "b", 3'700'000, 8700},
-        {"a count that is no number holds nothing", "5000", "b", "x", "b", 3'700'000, 8700},
-        {"no boot id: a count the uptime has passed is this boot's", "5000", "", "3600", "", 3'700'000, 5100},
-        {"no boot id: a count beyond the uptime means a restart", "5000", "", "3600", "", 60'000, 5060},
-        {"the largest total stays the largest", "18446744073709551615", "", "", "b", 5000,
-         std::numeric_limits<std::uint64_t>::max()},
-        {"a total beyond 64 bits is no whole number", "18446744073709551616", "", "", "b", 5000, 5},
-    };
-    for (const auto& c : cases) {
-        const LifetimeLedger before =
-            LifetimeLedger::fromText(QLatin1String(c.total), QLatin1String(c.boot), QLatin1String(c.counted));
-        const QString boot = QLatin1String(c.currentBoot);
-        const LifetimeLedger after = before.advancedTo(boot, uptimeSeconds(c.uptimeMs));
-        EXPECT_EQ(after.total, c.expected) << c.name;
-        EXPECT_EQ(after.boot, boot) << c.name;
-        EXPECT_EQ(after.counted, uptimeSeconds(c.uptimeMs)) << c.name;
-        EXPECT_EQ(before.totalAt(boot, uptimeSeconds(c.uptimeMs)), c.expected) << c.name << " (read-out)";
-        // Bringing the total up to date neither adds nor loses anything the read-out shows, now or later (where the
-        // boot is known: without a boot id, a count the uptime later passes is taken for the current boot's).
-        if (boot.isEmpty())
-            continue;
-        for (const std::uint64_t later : {std::uint64_t(0), std::uint64_t(1), std::uint64_t(86'400)}) {
-            const std::uint64_t uptimeS = uptimeSeconds(c.uptimeMs) + later;
-            if (c.expected != std::numeric_limits<std::uint64_t>::max()) {
-                EXPECT_EQ(after.totalAt(boot, uptimeS), before.totalAt(boot, uptimeS)) << c.name << " +" << later;
-            }
+struct LedgerRow {
+    const char* name;
+    const char* total;
+    const char* boot;
+    const char* counted;
+    const char* currentBoot;
+    std::uint64_t uptimeMs;
+    std::uint64_t expected;
+};
+
+class LedgerTest : public ::testing::TestWithParam<LedgerRow> {};
+
+TEST_P(LedgerTest, EachSecondOfABootIsAddedOnce) {
+    const LedgerRow& c = GetParam();
+    const LifetimeLedger before =
+        LifetimeLedger::fromText(QLatin1String(c.total), QLatin1String(c.boot), QLatin1String(c.counted));
+    const QString boot = QLatin1String(c.currentBoot);
+    const LifetimeLedger after = before.advancedTo(boot, uptimeSeconds(c.uptimeMs));
+    EXPECT_EQ(after.total, c.expected);
+    EXPECT_EQ(after.boot, boot);
+    EXPECT_EQ(after.counted, uptimeSeconds(c.uptimeMs));
+    EXPECT_EQ(before.totalAt(boot, uptimeSeconds(c.uptimeMs)), c.expected) << "the read-out";
+    // Bringing the total up to date neither adds nor loses anything the read-out shows, now or later (where the
+    // boot is known: without a boot id, a count the uptime later passes is taken for the current boot's).
+    if (boot.isEmpty())
+        return;
+    for (const std::uint64_t later : {std::uint64_t(0), std::uint64_t(1), std::uint64_t(86'400)}) {
+        const std::uint64_t uptimeS = uptimeSeconds(c.uptimeMs) + later;
+        if (c.expected != std::numeric_limits<std::uint64_t>::max()) {
+            EXPECT_EQ(after.totalAt(boot, uptimeS), before.totalAt(boot, uptimeS)) << "+" << later;
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    LifetimeLedger, LedgerTest,
+    ::testing::Values(
+        LedgerRow{"first run: 1 h 2 min 5.4 s gives 3725", "0", "", "", "b", 3'725'400, 3725},
+        LedgerRow{"999 ms leave 1000 as it is", "1000", "", "", "b", 999, 1000},
+        LedgerRow{"3 000 000 000 ms add 3 000 000 s", "0", "", "", "b", 3'000'000'000, 3'000'000},
+        LedgerRow{"the same boot again adds only the seconds since", "5000", "b", "3600", "b", 3'700'000, 5100},
+        LedgerRow{"the same second again adds nothing", "5000", "b", "3700", "b", 3'700'999, 5000},
+        LedgerRow{"a new boot counts from its own start", "5000", "a", "3600", "b", 120'000, 5120},
+        LedgerRow{"a total that is no number counts as 0, with the whole boot", "12x", "b", "3600", "b", 3'700'000,
+                  3700},
+        LedgerRow{"an absent total counts as 0, with the whole boot", "", "b", "3600", "b", 3'700'000, 3700},
+        LedgerRow{"a negative total is no whole number", "-5", "b", "3600", "b", 3'700'000, 3700},
+        LedgerRow{"a total with blanks is no whole number", " 5000", "b", "3600", "b", 3'700'000, 3700},
+        LedgerRow{"a count beyond the uptime is not this boot's", "5000", "b", "99999", "b", 3'700'000, 8700},
+        LedgerRow{"a count that is no number holds nothing", "5000", "b", "x", "b", 3'700'000, 8700},
+        LedgerRow{"no boot id: a count the uptime has passed is this boot's", "5000", "", "3600", "", 3'700'000, 5100},
+        LedgerRow{"no boot id: a count beyond the uptime means a restart", "5000", "", "3600", "", 60'000, 5060},
+        LedgerRow{"the largest total stays the largest", "18446744073709551615", "", "", "b", 5000,
+                  std::numeric_limits<std::uint64_t>::max()},
+        LedgerRow{"a total beyond 64 bits is no whole number", "18446744073709551616", "", "", "b", 5000, 5}),
+    test::RowName());
 
 class HoracumulTest : public test::TempDirTest {
 protected:

@@ -11,6 +11,7 @@
 #include "platform/boundary_timer.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_sound_service.h"
+#include "tests/support/row_name.h"
 #include "tests/support/temp_dir.h"
 
 #include <QAbstractButton>
@@ -189,39 +190,42 @@ TEST_F(OptionsTest, StoredValuesLoadEveryControl) {
     EXPECT_EQ(text(d, "messaggio"), QStringLiteral("Chiamare la nonna"));
 }
 
-TEST_F(OptionsTest, PlusAndMinusStopAtTheLimitsWithABeep) {
-    const struct {
-        const char* name;
-        const char* display;
-        const char* stored;
-        const char* button;
-        int presses;
-        const char* shown;
-        int beeps;
-    } cases[] = {
-        {"hour + from 22 shows 23", "ore", "22", "ore_piu", 1, "23", 0},
-        {"hour + at 23 beeps and stays", "ore", "22", "ore_piu", 2, "23", 1},
-        {"hour - from 0 beeps and shows 00", "ore", "0", "ore_meno", 1, "00", 1},
-        {"hour + reformats a one-digit time", "ore", "7", "ore_piu", 1, "08", 0},
-        {"hour - counts down", "ore", "10", "ore_meno", 1, "09", 0},
-        {"minute + from 58 stops at 59", "minuti", "58", "minuti_piu", 3, "59", 2},
-        {"minute - from 0 beeps and shows 00", "minuti", "0", "minuti_meno", 1, "00", 1},
-        {"minute - from 59", "minuti", "59", "minuti_meno", 1, "58", 0},
-        {"an hour out of range comes back to 23", "ore", "99", "ore_piu", 1, "23", 1},
-        {"no number counts as 0", "minuti", "", "minuti_piu", 1, "01", 0},
-    };
+struct LimitRow {
+    const char* name;
+    const char* display;
+    const char* stored;
+    const char* button;
+    int presses;
+    const char* shown;
+    int beeps;
+};
+
+class AlarmTimeButtonsTest : public OptionsTest, public ::testing::WithParamInterface<LimitRow> {};
+
+TEST_P(AlarmTimeButtonsTest, PlusAndMinusStopAtTheLimitsWithABeep) {
+    const LimitRow& c = GetParam();
     store.write(keys::Allarme, QStringLiteral("1"));
-    for (const auto& c : cases) {
-        store.write(std::strcmp(c.display, "ore") == 0 ? keys::AllarmeOre : keys::AllarmeMinuti,
-                    QLatin1String(c.stored));
-        beeps = 0;
-        Opzionifrm* d = open();
-        for (int i = 0; i < c.presses; ++i)
-            press(d, c.button);
-        EXPECT_EQ(text(d, c.display), QLatin1String(c.shown)) << c.name;
-        EXPECT_EQ(beeps, c.beeps) << c.name;
-    }
+    store.write(std::strcmp(c.display, "ore") == 0 ? keys::AllarmeOre : keys::AllarmeMinuti, QLatin1String(c.stored));
+    Opzionifrm* d = open();
+    for (int i = 0; i < c.presses; ++i)
+        press(d, c.button);
+    EXPECT_EQ(text(d, c.display), QLatin1String(c.shown));
+    EXPECT_EQ(beeps, c.beeps);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, AlarmTimeButtonsTest,
+    ::testing::Values(LimitRow{"hour + from 22 shows 23", "ore", "22", "ore_piu", 1, "23", 0},
+                      LimitRow{"hour + at 23 beeps and stays", "ore", "22", "ore_piu", 2, "23", 1},
+                      LimitRow{"hour - from 0 beeps and shows 00", "ore", "0", "ore_meno", 1, "00", 1},
+                      LimitRow{"hour + reformats a one-digit time", "ore", "7", "ore_piu", 1, "08", 0},
+                      LimitRow{"hour - counts down", "ore", "10", "ore_meno", 1, "09", 0},
+                      LimitRow{"minute + from 58 stops at 59", "minuti", "58", "minuti_piu", 3, "59", 2},
+                      LimitRow{"minute - from 0 beeps and shows 00", "minuti", "0", "minuti_meno", 1, "00", 1},
+                      LimitRow{"minute - from 59", "minuti", "59", "minuti_meno", 1, "58", 0},
+                      LimitRow{"an hour out of range comes back to 23", "ore", "99", "ore_piu", 1, "23", 1},
+                      LimitRow{"no number counts as 0", "minuti", "", "minuti_piu", 1, "01", 0}),
+    test::RowName());
 
 TEST_F(OptionsTest, ChimePictureAlternatesTheHourAndHalfHourSounds) {
     store.firstRunInit();
@@ -278,30 +282,35 @@ TEST_F(OptionsTest, BigBenPicturePlaysBigBenUnlessCrossedOut) {
     EXPECT_TRUE(sound.events().empty());
 }
 
-TEST_F(OptionsTest, ThePreviewsAreReachedWithTabStartedFromTheKeyboardAndNamedByTheirTooltips) {
-    const struct {
-        const char* picture;
-        Qt::Key key;
-        const char* played;
-    } cases[] = {
-        {"campana_pic", Qt::Key_Space, "play:/q/Allarme.mid"},
-        {"BigBen_pic", Qt::Key_Return, "play:/q/BigBen.wav"},
-        {"rintocco_pic", Qt::Key_Space, "sync:/q/Ora.wav"},
-    };
+struct PreviewRow {
+    const char* name; // the picture
+    Qt::Key key;
+    const char* played;
+};
+
+class PreviewKeysTest : public OptionsTest, public ::testing::WithParamInterface<PreviewRow> {};
+
+TEST_P(PreviewKeysTest, ReachedWithTabStartedFromTheKeyboardAndNamedByItsTooltip) {
+    const PreviewRow& c = GetParam();
     store.firstRunInit();
     Opzionifrm* d = open();
     child<QCheckBox>(d, "Check1")->click(); // the bell answers only while the alarm is on
-    for (const auto& c : cases) {
-        sound.clear();
-        QWidget* picture = child(d, c.picture);
-        EXPECT_TRUE(picture->focusPolicy() & Qt::TabFocus) << c.picture;
-        EXPECT_FALSE(picture->toolTip().isEmpty()) << c.picture;
-        EXPECT_EQ(picture->accessibleName(), picture->toolTip()) << c.picture;
-        QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
-        QCoreApplication::sendEvent(picture, &press);
-        EXPECT_EQ(sound.events(), std::vector<QString>{QString::fromLatin1(c.played)}) << c.picture;
-    }
+    sound.clear();
+    QWidget* picture = child(d, c.name);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(picture->focusPolicy() & Qt::TabFocus);
+    EXPECT_FALSE(picture->toolTip().isEmpty());
+    EXPECT_EQ(picture->accessibleName(), picture->toolTip());
+    QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
+    QCoreApplication::sendEvent(picture, &press);
+    EXPECT_EQ(sound.events(), std::vector<QString>{QString::fromLatin1(c.played)});
 }
+
+INSTANTIATE_TEST_SUITE_P(Previews, PreviewKeysTest,
+                         ::testing::Values(PreviewRow{"campana_pic", Qt::Key_Space, "play:/q/Allarme.mid"},
+                                           PreviewRow{"BigBen_pic", Qt::Key_Return, "play:/q/BigBen.wav"},
+                                           PreviewRow{"rintocco_pic", Qt::Key_Space, "sync:/q/Ora.wav"}),
+                         test::RowName());
 
 TEST_F(OptionsTest, StartMarksFollowTheChosenFace) {
     Opzionifrm* d = open();
@@ -314,32 +323,43 @@ TEST_F(OptionsTest, StartMarksFollowTheChosenFace) {
     }
 }
 
-TEST_F(OptionsTest, AnnullaEscapeAndTheCloseBoxLeaveTheStoreAsItWas) {
+struct LeaveRow {
+    const char* name;
+    std::function<void(Opzionifrm*)> leave;
+};
+
+class LeaveWithoutOkTest : public OptionsTest, public ::testing::WithParamInterface<LeaveRow> {};
+
+TEST_P(LeaveWithoutOkTest, LeavesTheStoreAndTheAutostartEntryAsTheyWere) {
     store.firstRunInit();
     store.write(keys::Promemoria, QStringLiteral("prima"));
     const QByteArray before = test::readFile(store.path());
-    const std::function<void(Opzionifrm*)> ways[] = {
-        [](Opzionifrm* d) { press(d, "Command2"); }, [](Opzionifrm* d) { d->reject(); }, // Escape
-        [](Opzionifrm* d) { d->close(); },                                               // the close box
-    };
-    for (const auto& leave : ways) {
-        Opzionifrm* d = open();
-        child<QCheckBox>(d, "Check1")->click();
-        press(d, "ore_piu");
-        child<QLineEdit>(d, "messaggio")->setText(QStringLiteral("dopo"));
-        child<QRadioButton>(d, "Avvio_An")->click();
-        child<QCheckBox>(d, "AutoEsegui")->click();
-        leave(d);
-        EXPECT_FALSE(d->isVisible());
-        EXPECT_EQ(test::readFile(store.path()), before);
-        EXPECT_FALSE(autostart.isPresent()) << "no entry is made";
-    }
-    // Nor is an entry that is there taken away.
-    ASSERT_TRUE(autostart.apply(true));
     Opzionifrm* d = open();
-    press(d, "Command2");
+    child<QCheckBox>(d, "Check1")->click();
+    press(d, "ore_piu");
+    child<QLineEdit>(d, "messaggio")->setText(QStringLiteral("dopo"));
+    child<QRadioButton>(d, "Avvio_An")->click();
+    child<QCheckBox>(d, "AutoEsegui")->click();
+    GetParam().leave(d);
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(test::readFile(store.path()), before);
+    EXPECT_FALSE(autostart.isPresent()) << "no entry is made";
+
+    // Nor is an entry that is there taken away, though the box ("Esegui auto" is "0") says "&OK" would.
+    ASSERT_TRUE(autostart.apply(true));
+    Opzionifrm* again = open();
+    EXPECT_FALSE(checked(again, "AutoEsegui"));
+    GetParam().leave(again);
     EXPECT_TRUE(autostart.isPresent());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, LeaveWithoutOkTest,
+    ::testing::Values(
+        LeaveRow{"Annulla", [](Opzionifrm* d) { d->findChild<QAbstractButton*>(QStringLiteral("Command2"))->click(); }},
+        LeaveRow{"Escape", [](Opzionifrm* d) { d->reject(); }},
+        LeaveRow{"the close box", [](Opzionifrm* d) { d->close(); }}),
+    test::RowName());
 
 TEST_F(OptionsTest, OkWritesEveryKeyAndCloses) {
     store.firstRunInit();

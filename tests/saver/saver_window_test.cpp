@@ -1,5 +1,6 @@
 // A screensaver face window on a fake clock: the start-up, the interlude's timeline, and every way out.
 #include "tests/saver/saver_support.h"
+#include "tests/support/row_name.h"
 
 #include "saver/analogico_face.h"
 #include "saver/mini_face.h"
@@ -63,19 +64,32 @@ TEST_F(SaverStartUp, AbsentSettingOpensAnalogicoFullScreenWithThePointerHidden) 
     EXPECT_FALSE(pointerHidden()) << "shown again on the way out";
 }
 
-TEST_F(SaverStartUp, EachFaceByItsName) {
-    for (const char* name : {"Analogico", "Digitale", "Mini", "Quadrantix"}) {
-        store.write(keys::Salvaschermo, QString::fromLatin1(name));
-        SaverWindow* w = startScreensaver(clock, store, random, pointer);
-        ASSERT_NE(w, nullptr) << name;
-        EXPECT_EQ(w->objectName(), QLatin1String(name));
-        EXPECT_EQ(bool(w->windowFlags() & Qt::WindowStaysOnTopHint), QLatin1String(name) == QLatin1String("Mini"))
-            << name << ": only Mini keeps itself above the other windows";
-        EXPECT_FALSE(w->windowFlags() & Qt::WindowDoesNotAcceptFocus) << name << " takes the keys";
-        delete w;
-        pointer.show();
-    }
+namespace {
+
+struct FaceNameRow {
+    const char* name; // stored, and the window's name
+};
+
+class SaverFaceByName : public test::SaverFixture, public ::testing::WithParamInterface<FaceNameRow> {};
+
+TEST_P(SaverFaceByName, OpensTheFaceItNames) {
+    const QLatin1String name(GetParam().name);
+    store.write(keys::Salvaschermo, name);
+    SaverWindow* w = startScreensaver(clock, store, random, pointer);
+    window = w;
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->objectName(), name);
+    EXPECT_EQ(bool(w->windowFlags() & Qt::WindowStaysOnTopHint), name == QLatin1String("Mini"))
+        << "only Mini keeps itself above the other windows";
+    EXPECT_FALSE(w->windowFlags() & Qt::WindowDoesNotAcceptFocus) << "it takes the keys";
 }
+
+INSTANTIATE_TEST_SUITE_P(SaverStartUp, SaverFaceByName,
+                         ::testing::Values(FaceNameRow{"Analogico"}, FaceNameRow{"Digitale"}, FaceNameRow{"Mini"},
+                                           FaceNameRow{"Quadrantix"}),
+                         test::RowName());
+
+} // namespace
 
 TEST_F(SaverStartUp, ValueNamingNoFaceOpensNothingAndShowsThePointerAgain) {
     for (const char* value : {"analogico", " Mini"}) {
@@ -247,36 +261,42 @@ TEST_F(SaverWindowTest, DigitsShowTheTimeAsSoonAsTheInterludeEnds) {
     EXPECT_EQ(face.cells().digits(), QStringLiteral("070842"));
 }
 
-TEST_F(SaverWindowTest, KeysThatTypeLeaveAtOnceEvenWhileSprinklingAndShiftDoesNot) {
-    const struct {
-        const char* name;
-        int key;
-        const char* text;
-        bool leaves;
-    } cases[] = {
-        {"Escape", Qt::Key_Escape, "\x1b", true},
-        {"Enter", Qt::Key_Return, "\r", true},
-        {"a letter", Qt::Key_Q, "q", true},
-        {"Shift alone", Qt::Key_Shift, "", false},
-    };
-    for (const auto& c : cases) {
-        pointer.hide();
-        SaverWindow* w = open(FaceKind::Digitale, QTime(12, 0, 29));
-        secondAt(QTime(12, 0, 30));
-        clock.advanceMs(500);
-        w->sprinkleFrame();
-        const int sprinkled = w->pointsSprinkled();
-        EXPECT_GT(sprinkled, 0);
-        press(w, c.key, QString::fromLatin1(c.text));
-        EXPECT_EQ(w->leaving(), c.leaves) << c.name;
-        EXPECT_EQ(pointer.hidden(), !c.leaves) << c.name;
-        clock.advanceMs(500);
-        w->sprinkleFrame();
-        EXPECT_EQ(w->pointsSprinkled() == sprinkled, c.leaves) << c.name << ": no point after the key";
-        delete w;
-        pointer.show();
-    }
+namespace {
+
+struct LeaveKeyRow {
+    const char* name;
+    int key;
+    const char* text;
+    bool leaves;
+};
+
+class SaverLeaveKeyTest : public test::SaverFixture, public ::testing::WithParamInterface<LeaveKeyRow> {};
+
+TEST_P(SaverLeaveKeyTest, KeysThatTypeLeaveAtOnceEvenWhileSprinklingAndShiftDoesNot) {
+    const LeaveKeyRow& c = GetParam();
+    pointer.hide();
+    SaverWindow* w = open(FaceKind::Digitale, QTime(12, 0, 29));
+    secondAt(QTime(12, 0, 30));
+    clock.advanceMs(500);
+    w->sprinkleFrame();
+    const int sprinkled = w->pointsSprinkled();
+    EXPECT_GT(sprinkled, 0);
+    press(w, c.key, QString::fromLatin1(c.text));
+    EXPECT_EQ(w->leaving(), c.leaves);
+    EXPECT_EQ(pointer.hidden(), !c.leaves);
+    clock.advanceMs(500);
+    w->sprinkleFrame();
+    EXPECT_EQ(w->pointsSprinkled() == sprinkled, c.leaves) << "no point after the key";
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, SaverLeaveKeyTest,
+                         ::testing::Values(LeaveKeyRow{"Escape", Qt::Key_Escape, "\x1b", true},
+                                           LeaveKeyRow{"Enter", Qt::Key_Return, "\r", true},
+                                           LeaveKeyRow{"a letter", Qt::Key_Q, "q", true},
+                                           LeaveKeyRow{"Shift alone", Qt::Key_Shift, "", false}),
+                         test::RowName());
+
+} // namespace
 
 TEST_F(SaverWindowTest, PointerMovementLeavesAtOnceOutsideTheTriggerSeconds) {
     pointer.hide();
