@@ -2,6 +2,7 @@
 // tick.
 #pragma once
 
+#include "core/setting_values.h"
 #include "faces/stopwatch.h"
 
 #include <QChar>
@@ -116,10 +117,12 @@ public:
     void resetStopwatch();
     // Button 6, once the user has said yes: ends an active countdown without its end action.
     void cancelCountdown();
-    // Starts a countdown of `seconds` from now, as the countdown dialog asks; at its end `action` ("Arresta",
-    // "Riavvia" or "Messaggio", as stored under "Quando zero") runs, once, with `message`. Both are the ones of this
-    // countdown's start: another copy of the clock that stores its own meanwhile changes nothing here. Without them,
-    // the values stored now. A countdown of 0 seconds ends at once.
+    // Starts a countdown of `seconds` from now, as the countdown dialog asks; at its end `action` (none: nothing)
+    // runs, once, with `message`. Both are the ones of this countdown's start: another copy of the clock that stores
+    // its own meanwhile changes nothing here. The action may come as the dialog stores it under "Quando zero"
+    // ("Arresta", "Riavvia" or "Messaggio", exactly); without them, the values stored now. A countdown of 0 seconds
+    // ends at once.
+    void startCountdown(std::int64_t seconds, std::optional<CountdownEnd> action, const QString& message);
     void startCountdown(std::int64_t seconds, const QString& action, const QString& message);
     void startCountdown(std::int64_t seconds);
 
@@ -175,7 +178,7 @@ private:
 
     const Clock& clock_;
     const SettingsStore& store_;
-    QString endAction_; // of the running countdown
+    std::optional<CountdownEnd> endAction_; // of the running countdown
     QString endMessage_;
     PowerService& power_;
     MessageBox showMessage_;

@@ -195,10 +195,6 @@ QLineEdit* readout(QWidget* parent, const char* name, const QString& text, QRect
     return e;
 }
 
-bool checkedIn(const QString& stored) {
-    return stored.trimmed().toInt() == 1;
-}
-
 QString flag(const QCheckBox* box) {
     return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
 }
@@ -407,22 +403,23 @@ void Opzionifrm::buildSaverPage(QWidget* page) {
 void Opzionifrm::load() {
     const SettingsStore& s = ctx_.store;
     allarmeSpento_ = true;
+    // The alarm time as it was typed, "0" of the first run included: the displays edit the text.
     ore->setText(s.read(keys::AllarmeOre));
     minuti->setText(s.read(keys::AllarmeMinuti));
-    messaggioAllarme_->setText(s.read(keys::AllarmeMessaggio));
+    messaggioAllarme_->setText(s.text(keys::AllarmeMessaggio));
     // Setting a box to the state it already has changes nothing: the effects of each state are applied by hand.
-    Check1->setChecked(checkedIn(s.read(keys::Allarme)));
-    Check2->setChecked(checkedIn(s.read(keys::SegnaleOrario)));
-    Check3->setChecked(checkedIn(s.read(keys::BigBen)));
+    Check1->setChecked(s.flag(keys::Allarme));
+    Check2->setChecked(s.flag(keys::SegnaleOrario));
+    Check3->setChecked(s.flag(keys::BigBen));
     applyAlarmOn(Check1->isChecked());
     applyChimesOn(Check2->isChecked());
     applyBigBenOn(Check3->isChecked());
-    if (const std::optional<FaceKind> face = faceFromName(s.read(keys::Avvio)))
+    if (const std::optional<FaceKind> face = s.face(keys::Avvio))
         avvio_[std::size_t(*face)]->setChecked(true);
     showStartMarks();
-    AutoEsegui->setChecked(checkedIn(s.read(keys::EseguiAuto)));
+    AutoEsegui->setChecked(s.checked(keys::EseguiAuto));
     prossimoRintocco_ = 1;
-    messaggio->setText(s.read(keys::Promemoria));
+    messaggio->setText(s.text(keys::Promemoria));
 }
 
 void Opzionifrm::step(QLabel* display, int by, int limit) {

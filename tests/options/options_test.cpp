@@ -212,8 +212,8 @@ TEST_F(OptionsTest, PlusAndMinusStopAtTheLimitsWithABeep) {
     };
     store.write(keys::Allarme, QStringLiteral("1"));
     for (const auto& c : cases) {
-        store.write(std::strcmp(c.display, "ore") == 0 ? keys::AllarmeOre : keys::AllarmeMinuti,
-                    QLatin1String(c.stored));
+        const bool hour = std::strcmp(c.display, "ore") == 0;
+        store.write(hour ? SettingKey(keys::AllarmeOre) : SettingKey(keys::AllarmeMinuti), QLatin1String(c.stored));
         beeps = 0;
         Opzionifrm* d = open();
         for (int i = 0; i < c.presses; ++i)
