@@ -5,6 +5,7 @@
 #include "core/face_chrome.h"
 #include "core/program_info.h"
 #include "core/settings_store.h"
+#include "core/settings_watcher.h"
 #include "faces/c_rovescia.h"
 #include "faces/large_face_picture.h"
 #include "platform/boundary_timer.h"
@@ -13,8 +14,6 @@
 #include "platform/trace.h"
 
 #include <QAction>
-#include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLayout>
@@ -102,7 +101,8 @@ QString cellDigits(const LargeFaceView& view) {
 }
 } // namespace
 
-Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& commands, PowerService& power)
+Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& commands, PowerService& power,
+                   SettingsWatcher* settingsChanges)
     : FaceWindow(FaceKind::Quadrantix), clock_(clock), store_(store), commands_(commands),
       model_(clock, store, power, [this](const QString& message) { showEndMessage(message); }) {
     setObjectName(QStringLiteral("Digitale"));
@@ -124,13 +124,12 @@ Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& comma
     // The face's one pop-up menu is its mode menu: the Menu key and Shift+F10 open it over the picture.
     new MenuKeys(this, MenuMode, Image1);
 
-    // A change of the alarm setting shows at once: the store replaces its file by rename, which its folder reports.
-    settingsWatcher_ = new QFileSystemWatcher(this);
-    settingsWatcher_->addPath(QFileInfo(store.path()).absolutePath());
-    connect(settingsWatcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        model_.refresh();
-        sync(false);
-    });
+    // A change of the alarm setting shows at once.
+    if (settingsChanges)
+        settingsChanges->follow(this, [this] {
+            model_.refresh();
+            sync(false);
+        });
 
     Agg_numeri = new BoundaryTimer(clock_, gate(), this);
     connect(Agg_numeri, &BoundaryTimer::tick, this, &Digitale::onWake);

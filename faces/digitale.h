@@ -10,7 +10,6 @@
 #include <cstdint>
 
 class QAction;
-class QFileSystemWatcher;
 class QMenu;
 class QToolBar;
 
@@ -22,12 +21,15 @@ class Clock;
 class LargeFacePicture;
 class PowerService;
 class SettingsStore;
+class SettingsWatcher;
 
 class Digitale : public FaceWindow {
     Q_OBJECT
 public:
-    // `power` carries out the shut-down and restart a countdown may end with.
-    Digitale(const Clock& clock, SettingsStore& store, FaceCommands& commands, PowerService& power);
+    // `power` carries out the shut-down and restart a countdown may end with. With `settingsChanges`, a change of
+    // the store (the alarm switched on elsewhere) shows at once, not at the next second.
+    Digitale(const Clock& clock, SettingsStore& store, FaceCommands& commands, PowerService& power,
+             SettingsWatcher* settingsChanges = nullptr);
     ~Digitale() override;
 
     LargeFace& model() { return model_; }
@@ -83,7 +85,6 @@ private:
     BoundaryTimer* Agg_numeri = nullptr;     // the wall clock's seconds
     BoundaryTimer* uptimeTimer_ = nullptr;   // the uptime's seconds, or the running stopwatch's hundredths
     BoundaryTimer* Rovescia_timer = nullptr; // the running countdown's seconds
-    QFileSystemWatcher* settingsWatcher_ = nullptr;
     LargeFaceView painted_;
     std::array<ToolButtonState, 12> shownButtons_;
 };

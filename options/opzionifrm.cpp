@@ -7,6 +7,7 @@
 #include "core/fonts.h"
 #include "core/program_info.h"
 #include "core/settings_store.h"
+#include "core/settings_watcher.h"
 #include "core/twips.h"
 #include "lifetime/lifetime_store.h"
 #include "options/face_pictures.h"
@@ -17,8 +18,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -249,13 +248,12 @@ Opzionifrm::Opzionifrm(OptionsContext context) : QDialog(nullptr, kDialogFrame),
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setTimeSource(BoundaryTimer::TimeSource::Uptime);
     connect(Timer2, &BoundaryTimer::tick, this, &Opzionifrm::refreshReadouts);
-    // The store replaces its file by rename when anyone writes it (Horacumul's updates included): its folder tells.
-    storeWatcher_ = new QFileSystemWatcher(this);
-    storeWatcher_->addPath(QFileInfo(ctx_.store.path()).absolutePath());
-    connect(storeWatcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (Timer2->isActive())
-            refreshReadouts();
-    });
+    // Any writer's change of the store (Horacumul's updates included) shows at once on the timer page.
+    if (ctx_.settingsChanges)
+        ctx_.settingsChanges->follow(this, [this] {
+            if (Timer2->isActive())
+                refreshReadouts();
+        });
     connect(TabStrip1, &QTabWidget::currentChanged, this, &Opzionifrm::onPageChanged);
     refreshReadouts();
 }

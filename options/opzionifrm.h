@@ -11,7 +11,6 @@
 #include <memory>
 
 class QCheckBox;
-class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -25,6 +24,7 @@ class BoundaryTimer;
 class Clock;
 class FacePictures;
 class SettingsStore;
+class SettingsWatcher;
 class SoundObject;
 class SoundService;
 
@@ -41,6 +41,7 @@ struct OptionsContext {
     FacePictures* pictures = nullptr;   // none: the start-up page shows the faces' boxes empty
     std::function<void()> beep;         // the system beep, at the limits of the alarm time
     std::function<void()> startSysInfo; // the system information tool; none: its button is disabled
+    SettingsWatcher* settingsChanges = nullptr; // the store's changes; none: the read-outs follow the uptime only
 };
 
 // Opened without blocking the faces. It reads its fields from the store when it opens and writes them only on
@@ -103,7 +104,6 @@ private:
     QLineEdit* vita_ = nullptr;
     QLineEdit* messaggio = nullptr;
     BoundaryTimer* Timer2 = nullptr; // the read-outs, at each second of the uptime
-    QFileSystemWatcher* storeWatcher_ = nullptr;
 };
 
 } // namespace qx

@@ -1,8 +1,12 @@
 // The typed reads of the store: each value form's rule on the values a person may write by hand.
 #include "core/settings_store.h"
+#include "core/settings_watcher.h"
 #include "tests/support/row_name.h"
 #include "tests/support/temp_dir.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -183,6 +187,29 @@ TEST_F(TypedStoreTest, EmptyStandsForTheGivenFaceAndOtherTextForNone) {
     EXPECT_EQ(store.face(keys::Salvaschermo, FaceKind::Analogico), FaceKind::Digitale);
     ASSERT_TRUE(store.write(keys::Salvaschermo, QStringLiteral("digitale")));
     EXPECT_EQ(store.face(keys::Salvaschermo, FaceKind::Analogico), std::nullopt);
+}
+
+// One watch serves every window that follows the store, also when it was made before the first run made the folder.
+TEST_F(TypedStoreTest, OneWatcherTellsEveryFollowerOfAnotherWritersChange) {
+    const QString path = file(QStringLiteral("config/Quadrantix/q.ini"));
+    SettingsStore store(path);
+    SettingsWatcher watcher(store);
+    ASSERT_TRUE(QDir().mkpath(file(QStringLiteral("config/Quadrantix"))));
+    QObject first;
+    QObject second;
+    int firstCalls = 0;
+    int secondCalls = 0;
+    watcher.follow(&first, [&] { ++firstCalls; });
+    watcher.follow(&second, [&] { ++secondCalls; });
+
+    ASSERT_TRUE(SettingsStore(path).write(keys::Allarme, QStringLiteral("1")));
+    QElapsedTimer waited;
+    waited.start();
+    while ((firstCalls == 0 || secondCalls == 0) && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_GT(firstCalls, 0);
+    EXPECT_GT(secondCalls, 0);
+    EXPECT_TRUE(store.flag(keys::Allarme));
 }
 
 } // namespace

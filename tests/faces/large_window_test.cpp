@@ -2,6 +2,7 @@
 #include "assets/artwork.h"
 #include "core/faces.h"
 #include "core/settings_store.h"
+#include "core/settings_watcher.h"
 #include "core/time_events.h"
 #include "core/twips.h"
 #include "faces/c_rovescia.h"
@@ -103,7 +104,7 @@ protected:
     DigitaleTest() : store(file(QStringLiteral("q.ini"))) {
         faces.setFactory(FaceKind::Analogico, [] { return new StubFace(FaceKind::Analogico); });
         faces.setFactory(FaceKind::Mini, [] { return new StubFace(FaceKind::Mini); });
-        faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces, power); });
+        faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces, power, &settingsChanges); });
         // The face "Digitale" is left out: its button shows what a command without its window looks like.
         faces.setHandler(Command::Options, [this](FaceWindow* from) { ran.emplace_back(Command::Options, from); });
         faces.setHandler(Command::Screensaver,
@@ -148,6 +149,7 @@ protected:
 
     test::FakeClock clock;
     SettingsStore store;
+    SettingsWatcher settingsChanges{store};
     FakePowerService power;
     FaceManager faces;
     std::vector<std::pair<Command, FaceWindow*>> ran; // the options and screensaver commands carried out, and whence

@@ -1,6 +1,7 @@
 // The options dialog: loading, the alarm time buttons, the previews, "&OK" and "&Annulla", and the face pictures.
 #include "core/faces.h"
 #include "core/settings_store.h"
+#include "core/settings_watcher.h"
 #include "core/startup.h"
 #include "faces/orologio.h"
 #include "lifetime/horacumul.h"
@@ -76,7 +77,8 @@ protected:
                 .autostart = autostart,
                 .pictures = nullptr,
                 .beep = [this] { ++beeps; },
-                .startSysInfo = {}};
+                .startSysInfo = {},
+                .settingsChanges = &s == &store ? &settingsChanges : nullptr};
     }
     Opzionifrm* open(OptionsContext c) {
         auto* d = new Opzionifrm(std::move(c));
@@ -101,6 +103,7 @@ protected:
 
     test::FakeClock clock;
     SettingsStore store;
+    SettingsWatcher settingsChanges{store};
     FakeSoundService sound;
     std::shared_ptr<SoundObject> BB_Suono = sound.bind(QStringLiteral("/q/BigBen.wav"));
     std::shared_ptr<SoundObject> Al_Suono = sound.bind(QStringLiteral("/q/Allarme.mid"));
