@@ -62,13 +62,6 @@ const std::array<ToolbarEntry, 12> kToolbar = {{
     {9, Command::Exit},          // 12
 }};
 
-// What `Fai` holds for a face or exit button.
-QString faiName(Command command) {
-    if (const std::optional<FaceKind> face = shownFace(command))
-        return faceName(*face);
-    return QStringLiteral("Esci");
-}
-
 struct ModeItem {
     const char* name;
     const char* caption;
@@ -115,7 +108,7 @@ Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& comma
     move(centredClientPos(kClientSize, frames::kFixedSingle, primaryArea()));
 
     // The window manager's close is the exit button: it asks first while a stopwatch or countdown runs.
-    setExitCommand([this] { requestFace(faiName(Command::Exit)); });
+    setExitCommand([this] { requestFace(Command::Exit); });
     buildToolbar();
     buildModeMenu();
     Image1 = new LargeFacePicture(model_, this);
@@ -313,11 +306,11 @@ void Digitale::onCommand(Command command) {
     if (command == Command::Options || command == Command::Screensaver)
         commands_.run(command, this);
     else
-        requestFace(faiName(command));
+        requestFace(command);
 }
 
-void Digitale::requestFace(const QString& fai) {
-    model_.setFai(fai);
+void Digitale::requestFace(Command command) {
+    model_.setFai(command);
     if (model_.busy()) {
         QMessageBox box(QMessageBox::NoIcon, programTitle(),
                         QStringLiteral("Cronometro o conto alla rovescia in corso. Interromperli e continuare?"),
@@ -328,14 +321,8 @@ void Digitale::requestFace(const QString& fai) {
         if (!self || answer != QMessageBox::Yes)
             return;
     }
-    carryOut(model_.Fai());
-}
-
-void Digitale::carryOut(const QString& fai) {
-    if (fai == QLatin1String("Esci"))
-        commands_.run(Command::Exit, this);
-    else if (const std::optional<FaceKind> kind = faceFromName(fai))
-        commands_.run(showCommand(*kind), this);
+    // What `Fai` holds by now: a request made while the question was open is the one carried out.
+    commands_.run(*model_.Fai(), this);
 }
 
 void Digitale::updateRefreshPeriod() {

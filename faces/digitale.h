@@ -37,9 +37,9 @@ public:
 
     // Runs the mode menu's item for `mode`, as a click on it does.
     void chooseMode(LargeMode mode);
-    // A face or exit button (7, 8, 9, 12): stores the action in `Fai`, asks first while the stopwatch runs or a
+    // A face or exit button (7, 8, 9, 12): keeps the command in `Fai`, asks first while the stopwatch runs or a
     // countdown is active, and carries it out.
-    void requestFace(const QString& fai);
+    void requestFace(Command command);
 
     // Button 6: asks "Sicuro di voler annullare il conto alla rovescia?" while a countdown is active, and cancels it
     // on Yes. Returns at once; the question holds only this face.
@@ -62,7 +62,6 @@ private:
     void buildModeMenu();
     void onModeButton(int number);   // buttons 1 to 6
     void onCommand(Command command); // buttons 7 to 12
-    void carryOut(const QString& fai);
     void openCountdownDialog();
     // The message a countdown ends with, in a box that holds only this face: it returns at once, and the other
     // windows' timers (the hidden analog window's chimes and alarm) go on while it is open.

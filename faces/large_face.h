@@ -2,6 +2,7 @@
 // tick.
 #pragma once
 
+#include "core/face_commands.h"
 #include "core/setting_values.h"
 #include "faces/stopwatch.h"
 
@@ -139,9 +140,9 @@ public:
     // While a countdown runs, in every mode: at each second of it, down to its deadline.
     WakeSchedule countdownWakes() const;
 
-    // The last face or exit action requested from the toolbar: "Analogico", "Digitale", "Mini" or "Esci".
-    const QString& Fai() const { return Fai_; }
-    void setFai(const QString& action) { Fai_ = action; }
+    // The last face or exit command requested from the toolbar (a face's show command or the exit), none before.
+    std::optional<Command> Fai() const { return Fai_; }
+    void setFai(Command command) { Fai_ = command; }
 
 private:
     // One reading of the clocks. The local date and time is worked out only when a read-out asks for it: a running
@@ -194,7 +195,7 @@ private:
     QDate labelsDate_; // the date the label texts were made for
     Stopwatch stopwatch_;
     Countdown countdown_;
-    QString Fai_;
+    std::optional<Command> Fai_;
 };
 
 } // namespace qx

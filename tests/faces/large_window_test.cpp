@@ -364,15 +364,15 @@ TEST_F(DigitaleTest, WhileTimingRunsFaceButtonsAskFirst) {
         int button;
         bool crono;
         bool answerYes;
-        const char* fai;
+        Command fai;
         bool switched;
     } cases[] = {
-        {"stopwatch running, analog, No keeps the face", 7, true, false, "Analogico", false},
-        {"stopwatch running, analog, Yes switches", 7, true, true, "Analogico", true},
-        {"countdown active, exit, No keeps the face", 12, false, false, "Esci", false},
-        {"countdown active, exit, Yes ends", 12, false, true, "Esci", true},
-        {"countdown active, mini, Yes switches", 9, false, true, "Mini", true},
-        {"stopwatch running, mini, No keeps the face", 9, true, false, "Mini", false},
+        {"stopwatch running, analog, No keeps the face", 7, true, false, Command::ShowAnalogico, false},
+        {"stopwatch running, analog, Yes switches", 7, true, true, Command::ShowAnalogico, true},
+        {"countdown active, exit, No keeps the face", 12, false, false, Command::Exit, false},
+        {"countdown active, exit, Yes ends", 12, false, true, Command::Exit, true},
+        {"countdown active, mini, Yes switches", 9, false, true, Command::ShowMini, true},
+        {"stopwatch running, mini, No keeps the face", 9, true, false, Command::ShowMini, false},
     };
     for (const auto& c : cases) {
         Digitale* w = open();
@@ -399,7 +399,7 @@ TEST_F(DigitaleTest, WhileTimingRunsFaceButtonsAskFirst) {
         EXPECT_EQ(box.offered.size(), 2) << c.name;
         EXPECT_TRUE(box.offered.contains(QMessageBox::Yes) && box.offered.contains(QMessageBox::No)) << c.name;
         if (face) {
-            EXPECT_EQ(face->model().Fai(), QLatin1String(c.fai)) << c.name;
+            EXPECT_EQ(face->model().Fai(), c.fai) << c.name;
         }
         settle();
         EXPECT_EQ(!face || !face->isVisible(), c.switched) << c.name;
