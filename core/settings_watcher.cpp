@@ -9,8 +9,7 @@
 namespace qx {
 
 SettingsWatcher::SettingsWatcher(const SettingsStore& store, QObject* parent)
-    : QObject(parent),
-      folder_(store.path().isEmpty() ? QString() : QFileInfo(store.path()).absolutePath()),
+    : QObject(parent), folder_(store.path().isEmpty() ? QString() : QFileInfo(store.path()).absolutePath()),
       watcher_(new QFileSystemWatcher(this)) {
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &SettingsWatcher::changed);
 }

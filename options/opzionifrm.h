@@ -38,9 +38,9 @@ struct OptionsContext {
     QString programFolder;                 // where "Ora.wav" and "Mezzora.wav" lie
     QString bootId;                        // the boot the machine is in, for the lifetime read-out
     AutostartEntry autostart;
-    FacePictures* pictures = nullptr;   // none: the start-up page shows the faces' boxes empty
-    std::function<void()> beep;         // the system beep, at the limits of the alarm time
-    std::function<void()> startSysInfo; // the system information tool; none: its button is disabled
+    FacePictures* pictures = nullptr;           // none: the start-up page shows the faces' boxes empty
+    std::function<void()> beep;                 // the system beep, at the limits of the alarm time
+    std::function<void()> startSysInfo;         // the system information tool; none: its button is disabled
     SettingsWatcher* settingsChanges = nullptr; // the store's changes; none: the read-outs follow the uptime only
 };
 

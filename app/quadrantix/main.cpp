@@ -64,9 +64,8 @@ ClockProgram::ClockProgram(qx::ProgramStart& start) {
     });
     faces_.setFactory(qx::FaceKind::Digitale, [this] { return new qx::Mini(clock_, faces_); });
     faces_.setFactory(qx::FaceKind::Mini, [this] { return new qx::Orologino(clock_, faces_); });
-    faces_.setFactory(qx::FaceKind::Quadrantix, [this] {
-        return new qx::Digitale(clock_, store_, faces_, *power_, &settingsChanges_);
-    });
+    faces_.setFactory(qx::FaceKind::Quadrantix,
+                      [this] { return new qx::Digitale(clock_, store_, faces_, *power_, &settingsChanges_); });
     faces_.setHandler(qx::Command::Screensaver, [this](qx::FaceWindow* from) { screensaver_.launch(from->kind()); });
     faces_.setHandler(qx::Command::About, [this](qx::FaceWindow*) { about_.open(); });
     faces_.setHandler(qx::Command::Options, [this](qx::FaceWindow*) { openOptions(); });

@@ -144,21 +144,21 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadRow{"minute 4x is none", ValueForm::Minute, "4x", "none"}),
     test::RowName());
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, TypedReadTest,
-    ::testing::Values(ReadRow{"face Mini", ValueForm::Face, "Mini", "Mini"},
-                      ReadRow{"face Quadrantix", ValueForm::Face, "Quadrantix", "Quadrantix"},
-                      ReadRow{"lower case names no face", ValueForm::Face, "mini", "none"},
-                      ReadRow{"a space before names no face", ValueForm::Face, " Mini", "none"},
-                      ReadRow{"the window's name is no face", ValueForm::Face, "Orologio", "none"},
-                      ReadRow{"empty names no face", ValueForm::Face, "", "none"},
-                      ReadRow{"Arresta", ValueForm::EndAction, "Arresta", "Arresta"},
-                      ReadRow{"Riavvia", ValueForm::EndAction, "Riavvia", "Riavvia"},
-                      ReadRow{"Messaggio", ValueForm::EndAction, "Messaggio", "Messaggio"},
-                      ReadRow{"lower case is no action", ValueForm::EndAction, "arresta", "none"},
-                      ReadRow{"a trailing space is no action", ValueForm::EndAction, "Riavvia ", "none"},
-                      ReadRow{"empty is no action", ValueForm::EndAction, "", "none"}),
-    test::RowName());
+INSTANTIATE_TEST_SUITE_P(Names, TypedReadTest,
+                         ::testing::Values(ReadRow{"face Mini", ValueForm::Face, "Mini", "Mini"},
+                                           ReadRow{"face Quadrantix", ValueForm::Face, "Quadrantix", "Quadrantix"},
+                                           ReadRow{"lower case names no face", ValueForm::Face, "mini", "none"},
+                                           ReadRow{"a space before names no face", ValueForm::Face, " Mini", "none"},
+                                           ReadRow{"the window's name is no face", ValueForm::Face, "Orologio", "none"},
+                                           ReadRow{"empty names no face", ValueForm::Face, "", "none"},
+                                           ReadRow{"Arresta", ValueForm::EndAction, "Arresta", "Arresta"},
+                                           ReadRow{"Riavvia", ValueForm::EndAction, "Riavvia", "Riavvia"},
+                                           ReadRow{"Messaggio", ValueForm::EndAction, "Messaggio", "Messaggio"},
+                                           ReadRow{"lower case is no action", ValueForm::EndAction, "arresta", "none"},
+                                           ReadRow{"a trailing space is no action", ValueForm::EndAction, "Riavvia ",
+                                                   "none"},
+                                           ReadRow{"empty is no action", ValueForm::EndAction, "", "none"}),
+                         test::RowName());
 
 INSTANTIATE_TEST_SUITE_P(
     CountsAndText, TypedReadTest,

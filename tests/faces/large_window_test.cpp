@@ -104,7 +104,8 @@ protected:
     DigitaleTest() : store(file(QStringLiteral("q.ini"))) {
         faces.setFactory(FaceKind::Analogico, [] { return new StubFace(FaceKind::Analogico); });
         faces.setFactory(FaceKind::Mini, [] { return new StubFace(FaceKind::Mini); });
-        faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces, power, &settingsChanges); });
+        faces.setFactory(FaceKind::Quadrantix,
+                         [this] { return new Digitale(clock, store, faces, power, &settingsChanges); });
         // The face "Digitale" is left out: its button shows what a command without its window looks like.
         faces.setHandler(Command::Options, [this](FaceWindow* from) { ran.emplace_back(Command::Options, from); });
         faces.setHandler(Command::Screensaver,
