@@ -1,15 +1,13 @@
 // What a face can ask of the program, by name, without knowing the windows that carry the commands out.
 #pragma once
 
+#include "core/setting_values.h"
+
 #include <optional>
 
 namespace qx {
 
 class FaceWindow;
-
-// The user's names of the faces, as stored under "Avvio" and "Salvaschermo", and the windows that show them in the
-// clock: "Analogico" is `Orologio`, "Digitale" is `Mini`, "Mini" is `Orologino` and "Quadrantix" is `Digitale`.
-enum class FaceKind { Analogico, Digitale, Mini, Quadrantix };
 
 // The commands every face offers through its menu or toolbar.
 enum class Command {

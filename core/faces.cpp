@@ -13,26 +13,10 @@
 namespace qx {
 
 namespace {
-constexpr std::array kFaceNames{u"Analogico", u"Digitale", u"Mini", u"Quadrantix"};
 std::size_t index(FaceKind kind) {
     return std::size_t(kind);
 }
 } // namespace
-
-QString faceName(FaceKind kind) {
-    return QString::fromUtf16(kFaceNames[index(kind)]);
-}
-
-std::optional<FaceKind> faceFromName(const QString& name) {
-    for (std::size_t i = 0; i < kFaceNames.size(); ++i)
-        if (name == QStringView(kFaceNames[i]))
-            return FaceKind(i);
-    return std::nullopt;
-}
-
-std::optional<FaceKind> faceFromSetting(const QString& value, FaceKind whenEmpty) {
-    return value.isEmpty() ? std::optional(whenEmpty) : faceFromName(value);
-}
 
 Command showCommand(FaceKind face) {
     return Command(int(Command::ShowAnalogico) + int(face));

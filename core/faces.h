@@ -14,13 +14,6 @@ class QApplication;
 
 namespace qx {
 
-// The one table of the faces' names, as the settings "Avvio" and "Salvaschermo" write them.
-inline constexpr std::array kAllFaces{FaceKind::Analogico, FaceKind::Digitale, FaceKind::Mini, FaceKind::Quadrantix};
-QString faceName(FaceKind kind);
-std::optional<FaceKind> faceFromName(const QString& name); // exact, case-sensitive text
-// A face setting: one of the names exactly, or the empty text for `whenEmpty`; anything else names no face.
-std::optional<FaceKind> faceFromSetting(const QString& value, FaceKind whenEmpty);
-
 // A shaped, frameless top-level window showing one face. Its look and its mouse handling are the face's own (see
 // face_chrome.h for the shape, the drag handle and the menu every face uses).
 class FaceWindow : public QWidget {

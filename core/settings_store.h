@@ -1,6 +1,7 @@
 // The one per-user settings store that the clock, the screensaver and the lifetime accumulator share.
 #pragma once
 
+#include "core/setting_values.h"
 #include "core/settings_keys.h"
 #include "platform/ini_document.h"
 
@@ -11,12 +12,34 @@
 
 namespace qx {
 
+// The typed reads of a store or of a transaction on it: one per value form of the key table, each with the one rule
+// of its form (setting_values.h), so that every window and program reading a key understands it alike. `read()`
+// stays for what shows or edits the value as it was typed.
+template <typename Reader> class TypedReads {
+public:
+    bool flag(const FlagKey& k) const { return value::flag(raw(k)); }
+    bool checked(const CheckKey& k) const { return value::checked(raw(k)); }
+    std::optional<int> hour(const HourKey& k) const { return value::hour(raw(k)); }
+    std::optional<int> minute(const MinuteKey& k) const { return value::minute(raw(k)); }
+    // One of the face names exactly; the empty text (an absent key) is `whenEmpty` when given, else no face.
+    std::optional<FaceKind> face(const FaceKey& k, std::optional<FaceKind> whenEmpty = std::nullopt) const {
+        const QString stored = raw(k);
+        return whenEmpty ? faceFromSetting(stored, *whenEmpty) : faceFromName(stored);
+    }
+    std::optional<CountdownEnd> endAction(const EndActionKey& k) const { return countdownEndFromName(raw(k)); }
+    std::optional<std::uint64_t> count(const CountKey& k) const { return value::count(raw(k)); }
+    QString text(const TextKey& k) const { return raw(k); }
+
+private:
+    QString raw(const SettingKey& k) const { return static_cast<const Reader&>(*this).read(k); }
+};
+
 // A plain INI file (see DESIGN.md). Every read sees what any process wrote before it: the file is checked with one
 // stat() per read and parsed again only when it was replaced or changed. Every write replaces the file atomically
 // under a lock, merging with what others wrote meanwhile. What cannot be read reads as the empty text: a missing
 // file, anything but a regular file (a FIFO, a directory), a file too large to be a settings file. A write that
 // cannot be completed leaves the previous file whole and returns false.
-class SettingsStore {
+class SettingsStore : public TypedReads<SettingsStore> {
 public:
     // How long a write waits for another writer (a stopped process must not hang the clock).
     static constexpr std::chrono::milliseconds kLockPatience{3000};
@@ -43,7 +66,7 @@ public:
 
     // Several keys read and written as one step: `change` sees the file as it is on disk under the lock, and what
     // it writes reaches the disk in one atomic replacement, or not at all. No other writer runs in between.
-    class Transaction {
+    class Transaction : public TypedReads<Transaction> {
     public:
         QString read(QStringView section, QStringView key) const;
         QString read(const SettingKey& k) const { return read(k.section, k.key); }

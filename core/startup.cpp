@@ -25,12 +25,9 @@ namespace qx {
 
 void startUp(FaceManager& faces, const SettingsStore& store) {
     faces.loadOrologio();
-    // Each test reads the setting again, as a value changed meanwhile by another program would be seen.
-    for (const FaceKind face : kAllFaces)
-        if (store.read(keys::Avvio) == faceName(face))
-            faces.showFace(face);
-    if (store.read(keys::Avvio).isEmpty())
-        faces.showFace(FaceKind::Quadrantix);
+    // Read once, after the first run: an absent or empty value opens the large face, another text none.
+    if (const std::optional<FaceKind> face = store.face(keys::Avvio, FaceKind::Quadrantix))
+        faces.showFace(*face);
 }
 
 namespace {

@@ -8,12 +8,13 @@ namespace qx {
 bool AlarmCheck::tick(const QString& orario, bool chimeInProgress) {
     if (orario.size() != 8 || orario.mid(6, 2).toInt() == 0)
         return false;
-    if (store_.read(keys::Allarme) != QLatin1String("1"))
+    if (!store_.flag(keys::Allarme))
         return false;
-    const QString minuti = store_.read(keys::AllarmeMinuti);
-    const QString ore = store_.read(keys::AllarmeOre);
-    // Exact text: a stored "7" never matches the clock's "07".
-    if (orario.mid(3, 2) != minuti || orario.left(2) != ore) {
+    const std::optional<int> minuti = store_.minute(keys::AllarmeMinuti);
+    const std::optional<int> ore = store_.hour(keys::AllarmeOre);
+    // Two digits, as the clock writes them: a stored "7" never matches the clock's "07".
+    if (!minuti || !ore || minuti != value::minute(QStringView(orario).mid(3, 2)) ||
+        ore != value::hour(QStringView(orario).left(2))) {
         allarme_mostrato = false;
         allarme_sospeso = false;
         return false;

@@ -25,9 +25,8 @@ void Chimes::tick(const QString& orario, int ora12) {
     const bool known = orario.size() == 8;
     const int minutes = known ? orario.mid(3, 2).toInt() : -1;
     const int seconds = known ? orario.mid(6, 2).toInt() : -1;
-    const auto on = [&](const SettingKey& key) { return store_.read(key) == QLatin1String("1"); };
 
-    if (minutes == 0 && ora12 == 12 && bigben_armato == 1 && on(keys::BigBen)) {
+    if (minutes == 0 && ora12 == 12 && bigben_armato == 1 && store_.flag(keys::BigBen)) {
         bigben_in_corso = true;
         BB_Suono.play();
         bigben_armato = 0;
@@ -39,7 +38,7 @@ void Chimes::tick(const QString& orario, int ora12) {
     if (ora12 != 12)
         bigben_armato = 1;
 
-    if (minutes == 30 && mezz_armata == 1 && on(keys::SegnaleOrario)) {
+    if (minutes == 30 && mezz_armata == 1 && store_.flag(keys::SegnaleOrario)) {
         mezz_in_corso = true;
         ++conta_mezz;
         if (conta_mezz <= ora12)
@@ -56,7 +55,7 @@ void Chimes::tick(const QString& orario, int ora12) {
         conta_mezz = 0;
     }
 
-    if (minutes == 0 && conta_ore < ora12 && ora12 != 12 && on(keys::SegnaleOrario)) {
+    if (minutes == 0 && conta_ore < ora12 && ora12 != 12 && store_.flag(keys::SegnaleOrario)) {
         ore_in_corso = true;
         ++conta_ore;
         playStroke(oraWav_);

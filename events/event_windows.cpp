@@ -58,7 +58,7 @@ Allarme::Allarme(const SettingsStore& store, std::shared_ptr<SoundObject> melody
     setWindowTitle(QStringLiteral("Quadrantix - Allarme!"));
     setFixedSize(pxi(4935), pxi(2160));
 
-    const QString text = store.read(keys::AllarmeMessaggio);
+    const QString text = store.text(keys::AllarmeMessaggio);
     QLabel* message = label(this, "Label1", shownText(text), twipRect(1320, 360, 3375, 855));
     message->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     message->setWordWrap(true);

@@ -5,6 +5,7 @@
 #include "core/face_chrome.h"
 #include "core/program_info.h"
 #include "core/settings_store.h"
+#include "core/settings_watcher.h"
 #include "faces/c_rovescia.h"
 #include "faces/large_face_picture.h"
 #include "platform/boundary_timer.h"
@@ -13,8 +14,6 @@
 #include "platform/trace.h"
 
 #include <QAction>
-#include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLayout>
@@ -62,13 +61,6 @@ const std::array<ToolbarEntry, 12> kToolbar = {{
     {9, Command::Exit},          // 12
 }};
 
-// What `Fai` holds for a face or exit button.
-QString faiName(Command command) {
-    if (const std::optional<FaceKind> face = shownFace(command))
-        return faceName(*face);
-    return QStringLiteral("Esci");
-}
-
 struct ModeItem {
     const char* name;
     const char* caption;
@@ -101,7 +93,8 @@ QString cellDigits(const LargeFaceView& view) {
 }
 } // namespace
 
-Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& commands, PowerService& power)
+Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& commands, PowerService& power,
+                   SettingsWatcher* settingsChanges)
     : FaceWindow(FaceKind::Quadrantix), clock_(clock), store_(store), commands_(commands),
       model_(clock, store, power, [this](const QString& message) { showEndMessage(message); }) {
     setObjectName(QStringLiteral("Digitale"));
@@ -114,7 +107,7 @@ Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& comma
     move(centredClientPos(kClientSize, frames::kFixedSingle, primaryArea()));
 
     // The window manager's close is the exit button: it asks first while a stopwatch or countdown runs.
-    setExitCommand([this] { requestFace(faiName(Command::Exit)); });
+    setExitCommand([this] { requestFace(Command::Exit); });
     buildToolbar();
     buildModeMenu();
     Image1 = new LargeFacePicture(model_, this);
@@ -123,13 +116,12 @@ Digitale::Digitale(const Clock& clock, SettingsStore& store, FaceCommands& comma
     // The face's one pop-up menu is its mode menu: the Menu key and Shift+F10 open it over the picture.
     new MenuKeys(this, MenuMode, Image1);
 
-    // A change of the alarm setting shows at once: the store replaces its file by rename, which its folder reports.
-    settingsWatcher_ = new QFileSystemWatcher(this);
-    settingsWatcher_->addPath(QFileInfo(store.path()).absolutePath());
-    connect(settingsWatcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        model_.refresh();
-        sync(false);
-    });
+    // A change of the alarm setting shows at once.
+    if (settingsChanges)
+        settingsChanges->follow(this, [this] {
+            model_.refresh();
+            sync(false);
+        });
 
     Agg_numeri = new BoundaryTimer(clock_, gate(), this);
     connect(Agg_numeri, &BoundaryTimer::tick, this, &Digitale::onWake);
@@ -313,11 +305,11 @@ void Digitale::onCommand(Command command) {
     if (command == Command::Options || command == Command::Screensaver)
         commands_.run(command, this);
     else
-        requestFace(faiName(command));
+        requestFace(command);
 }
 
-void Digitale::requestFace(const QString& fai) {
-    model_.setFai(fai);
+void Digitale::requestFace(Command command) {
+    model_.setFai(command);
     if (model_.busy()) {
         QMessageBox box(QMessageBox::NoIcon, programTitle(),
                         QStringLiteral("Cronometro o conto alla rovescia in corso. Interromperli e continuare?"),
@@ -328,14 +320,8 @@ void Digitale::requestFace(const QString& fai) {
         if (!self || answer != QMessageBox::Yes)
             return;
     }
-    carryOut(model_.Fai());
-}
-
-void Digitale::carryOut(const QString& fai) {
-    if (fai == QLatin1String("Esci"))
-        commands_.run(Command::Exit, this);
-    else if (const std::optional<FaceKind> kind = faceFromName(fai))
-        commands_.run(showCommand(*kind), this);
+    // What `Fai` holds by now: a request made while the question was open is the one carried out.
+    commands_.run(*model_.Fai(), this);
 }
 
 void Digitale::updateRefreshPeriod() {

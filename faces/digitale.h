@@ -10,7 +10,6 @@
 #include <cstdint>
 
 class QAction;
-class QFileSystemWatcher;
 class QMenu;
 class QToolBar;
 
@@ -22,12 +21,15 @@ class Clock;
 class LargeFacePicture;
 class PowerService;
 class SettingsStore;
+class SettingsWatcher;
 
 class Digitale : public FaceWindow {
     Q_OBJECT
 public:
-    // `power` carries out the shut-down and restart a countdown may end with.
-    Digitale(const Clock& clock, SettingsStore& store, FaceCommands& commands, PowerService& power);
+    // `power` carries out the shut-down and restart a countdown may end with. With `settingsChanges`, a change of
+    // the store (the alarm switched on elsewhere) shows at once, not at the next second.
+    Digitale(const Clock& clock, SettingsStore& store, FaceCommands& commands, PowerService& power,
+             SettingsWatcher* settingsChanges = nullptr);
     ~Digitale() override;
 
     LargeFace& model() { return model_; }
@@ -35,9 +37,9 @@ public:
 
     // Runs the mode menu's item for `mode`, as a click on it does.
     void chooseMode(LargeMode mode);
-    // A face or exit button (7, 8, 9, 12): stores the action in `Fai`, asks first while the stopwatch runs or a
+    // A face or exit button (7, 8, 9, 12): keeps the command in `Fai`, asks first while the stopwatch runs or a
     // countdown is active, and carries it out.
-    void requestFace(const QString& fai);
+    void requestFace(Command command);
 
     // Button 6: asks "Sicuro di voler annullare il conto alla rovescia?" while a countdown is active, and cancels it
     // on Yes. Returns at once; the question holds only this face.
@@ -60,7 +62,6 @@ private:
     void buildModeMenu();
     void onModeButton(int number);   // buttons 1 to 6
     void onCommand(Command command); // buttons 7 to 12
-    void carryOut(const QString& fai);
     void openCountdownDialog();
     // The message a countdown ends with, in a box that holds only this face: it returns at once, and the other
     // windows' timers (the hidden analog window's chimes and alarm) go on while it is open.
@@ -83,7 +84,6 @@ private:
     BoundaryTimer* Agg_numeri = nullptr;     // the wall clock's seconds
     BoundaryTimer* uptimeTimer_ = nullptr;   // the uptime's seconds, or the running stopwatch's hundredths
     BoundaryTimer* Rovescia_timer = nullptr; // the running countdown's seconds
-    QFileSystemWatcher* settingsWatcher_ = nullptr;
     LargeFaceView painted_;
     std::array<ToolButtonState, 12> shownButtons_;
 };

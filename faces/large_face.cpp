@@ -25,12 +25,6 @@ QString twoDigits(std::int64_t n) {
     return QStringLiteral("%1").arg(n % 100, 2, 10, QLatin1Char('0'));
 }
 
-// The store holds "1" for on; anything that does not read as the number 1 is off.
-bool readsAsOne(const QString& value) {
-    bool ok = false;
-    const double number = value.trimmed().toDouble(&ok);
-    return ok && number == 1.0;
-}
 } // namespace
 
 int millenniumDayOffset(int month, int year) {
@@ -262,10 +256,14 @@ void LargeFace::cancelCountdown() {
 }
 
 void LargeFace::startCountdown(std::int64_t seconds) {
-    startCountdown(seconds, store_.read(keys::QuandoZero), store_.read(keys::ContoMessaggio));
+    startCountdown(seconds, store_.endAction(keys::QuandoZero), store_.text(keys::ContoMessaggio));
 }
 
 void LargeFace::startCountdown(std::int64_t seconds, const QString& action, const QString& message) {
+    startCountdown(seconds, countdownEndFromName(action), message);
+}
+
+void LargeFace::startCountdown(std::int64_t seconds, std::optional<CountdownEnd> action, const QString& message) {
     endAction_ = action;
     endMessage_ = message;
     countdown_.start(seconds, [this] { endCountdown(); });
@@ -277,12 +275,20 @@ void LargeFace::startCountdown(std::int64_t seconds, const QString& action, cons
 void LargeFace::endCountdown() {
     traceEvent("countdown-end");
     // The action chosen when this countdown started: the store may hold another copy's by now.
-    if (endAction_ == u"Arresta")
+    if (!endAction_)
+        return;
+    switch (*endAction_) {
+    case CountdownEnd::Arresta:
         power_.powerOff();
-    else if (endAction_ == u"Riavvia")
+        break;
+    case CountdownEnd::Riavvia:
         power_.reboot();
-    else if (endAction_ == u"Messaggio" && showMessage_)
-        showMessage_(endMessage_);
+        break;
+    case CountdownEnd::Messaggio:
+        if (showMessage_)
+            showMessage_(endMessage_);
+        break;
+    }
 }
 
 WakeSchedule LargeFace::uptimeWakes() const {
@@ -302,7 +308,7 @@ WakeSchedule LargeFace::countdownWakes() const {
 // The refresh cycle: every step on every call, in this order; a step whose mode is not chosen does nothing.
 void LargeFace::refreshAt(const Reading& r) {
     refreshedSecond_ = r.epochSecond();
-    view_.lbl_Allarme = readsAsOne(store_.read(keys::Allarme));
+    view_.lbl_Allarme = store_.flag(keys::Allarme); // on when the alarm check would ring
     if (mode_ == LargeMode::Crono)
         cronoReadOut();
     view_.lbl_Crono = stopwatch_.CronoAttivo();

@@ -2,6 +2,8 @@
 // tick.
 #pragma once
 
+#include "core/face_commands.h"
+#include "core/setting_values.h"
 #include "faces/stopwatch.h"
 
 #include <QChar>
@@ -116,10 +118,12 @@ public:
     void resetStopwatch();
     // Button 6, once the user has said yes: ends an active countdown without its end action.
     void cancelCountdown();
-    // Starts a countdown of `seconds` from now, as the countdown dialog asks; at its end `action` ("Arresta",
-    // "Riavvia" or "Messaggio", as stored under "Quando zero") runs, once, with `message`. Both are the ones of this
-    // countdown's start: another copy of the clock that stores its own meanwhile changes nothing here. Without them,
-    // the values stored now. A countdown of 0 seconds ends at once.
+    // Starts a countdown of `seconds` from now, as the countdown dialog asks; at its end `action` (none: nothing)
+    // runs, once, with `message`. Both are the ones of this countdown's start: another copy of the clock that stores
+    // its own meanwhile changes nothing here. The action may come as the dialog stores it under "Quando zero"
+    // ("Arresta", "Riavvia" or "Messaggio", exactly); without them, the values stored now. A countdown of 0 seconds
+    // ends at once.
+    void startCountdown(std::int64_t seconds, std::optional<CountdownEnd> action, const QString& message);
     void startCountdown(std::int64_t seconds, const QString& action, const QString& message);
     void startCountdown(std::int64_t seconds);
 
@@ -136,9 +140,9 @@ public:
     // While a countdown runs, in every mode: at each second of it, down to its deadline.
     WakeSchedule countdownWakes() const;
 
-    // The last face or exit action requested from the toolbar: "Analogico", "Digitale", "Mini" or "Esci".
-    const QString& Fai() const { return Fai_; }
-    void setFai(const QString& action) { Fai_ = action; }
+    // The last face or exit command requested from the toolbar (a face's show command or the exit), none before.
+    std::optional<Command> Fai() const { return Fai_; }
+    void setFai(Command command) { Fai_ = command; }
 
 private:
     // One reading of the clocks. The local date and time is worked out only when a read-out asks for it: a running
@@ -175,7 +179,7 @@ private:
 
     const Clock& clock_;
     const SettingsStore& store_;
-    QString endAction_; // of the running countdown
+    std::optional<CountdownEnd> endAction_; // of the running countdown
     QString endMessage_;
     PowerService& power_;
     MessageBox showMessage_;
@@ -191,7 +195,7 @@ private:
     QDate labelsDate_; // the date the label texts were made for
     Stopwatch stopwatch_;
     Countdown countdown_;
-    QString Fai_;
+    std::optional<Command> Fai_;
 };
 
 } // namespace qx

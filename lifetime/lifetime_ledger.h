@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace qx {
 
@@ -22,6 +23,9 @@ struct LifetimeLedger {
     // From the stored texts. A total that is absent or not a whole number counts as 0, and then the boot's seconds
     // it was said to hold are not taken as counted either: the total starts again from the current boot.
     static LifetimeLedger fromText(const QString& total, const QString& boot, const QString& counted);
+    // The same from the counts as read (none: not a whole number).
+    static LifetimeLedger from(std::optional<std::uint64_t> total, const QString& boot,
+                               std::optional<std::uint64_t> counted);
 
     // The seconds of the boot `currentBoot`, `uptimeS` seconds old, that the total does not hold yet. Another boot's
     // record (or a count the uptime has not reached, which no update of this boot can have written) holds none.

@@ -3,29 +3,33 @@
 
 #include "core/settings_store.h"
 
-#include <array>
-
 namespace qx {
 
 namespace {
-using Texts = std::array<QString, 3>;
+// The three keys as read.
+struct Reading {
+    std::optional<std::uint64_t> total;
+    QString boot;
+    std::optional<std::uint64_t> counted;
+    bool operator==(const Reading&) const = default;
+};
 
 // From the store, or from a transaction on it.
-template <typename Reader> Texts readTexts(const Reader& from) {
-    return {from.read(keys::TimerVita), from.read(keys::TimerVitaAvvio), from.read(keys::TimerVitaContati)};
+template <typename Reader> Reading readKeys(const Reader& from) {
+    return {from.count(keys::TimerVita), from.text(keys::TimerVitaAvvio), from.count(keys::TimerVitaContati)};
 }
 
-LifetimeLedger ledgerOf(const Texts& texts) {
-    return LifetimeLedger::fromText(texts[0], texts[1], texts[2]);
+LifetimeLedger ledgerOf(const Reading& r) {
+    return LifetimeLedger::from(r.total, r.boot, r.counted);
 }
 } // namespace
 
 LifetimeLedger LifetimeStore::read() const {
     // Each key is read on its own; two readings that agree come from one version of the file (or from versions that
     // agree on these keys).
-    Texts last = readTexts(store_);
+    Reading last = readKeys(store_);
     for (int attempt = 0; attempt < 4; ++attempt) {
-        const Texts again = readTexts(store_);
+        const Reading again = readKeys(store_);
         if (again == last)
             break;
         last = again;
@@ -36,7 +40,7 @@ LifetimeLedger LifetimeStore::read() const {
 bool LifetimeStore::update(const std::function<LifetimeLedger(const LifetimeLedger&)>& change) {
     bool leftAlone = false;
     const bool written = store_.update([&](SettingsStore::Transaction& t) {
-        const LifetimeLedger now = ledgerOf(readTexts(t));
+        const LifetimeLedger now = ledgerOf(readKeys(t));
         if (!now.totalKnown && !t.wholeFileUnderstood()) {
             leftAlone = true;
             return;

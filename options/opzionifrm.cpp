@@ -7,6 +7,7 @@
 #include "core/fonts.h"
 #include "core/program_info.h"
 #include "core/settings_store.h"
+#include "core/settings_watcher.h"
 #include "core/twips.h"
 #include "lifetime/lifetime_store.h"
 #include "options/face_pictures.h"
@@ -17,8 +18,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -194,10 +193,6 @@ QLineEdit* readout(QWidget* parent, const char* name, const QString& text, QRect
     return e;
 }
 
-bool checkedIn(const QString& stored) {
-    return stored.trimmed().toInt() == 1;
-}
-
 QString flag(const QCheckBox* box) {
     return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
 }
@@ -252,13 +247,12 @@ Opzionifrm::Opzionifrm(OptionsContext context) : QDialog(nullptr, kDialogFrame),
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setTimeSource(BoundaryTimer::TimeSource::Uptime);
     connect(Timer2, &BoundaryTimer::tick, this, &Opzionifrm::refreshReadouts);
-    // The store replaces its file by rename when anyone writes it (Horacumul's updates included): its folder tells.
-    storeWatcher_ = new QFileSystemWatcher(this);
-    storeWatcher_->addPath(QFileInfo(ctx_.store.path()).absolutePath());
-    connect(storeWatcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (Timer2->isActive())
-            refreshReadouts();
-    });
+    // Any writer's change of the store (Horacumul's updates included) shows at once on the timer page.
+    if (ctx_.settingsChanges)
+        ctx_.settingsChanges->follow(this, [this] {
+            if (Timer2->isActive())
+                refreshReadouts();
+        });
     connect(TabStrip1, &QTabWidget::currentChanged, this, &Opzionifrm::onPageChanged);
     refreshReadouts();
 }
@@ -406,22 +400,23 @@ void Opzionifrm::buildSaverPage(QWidget* page) {
 void Opzionifrm::load() {
     const SettingsStore& s = ctx_.store;
     allarmeSpento_ = true;
+    // The alarm time as it was typed, "0" of the first run included: the displays edit the text.
     ore->setText(s.read(keys::AllarmeOre));
     minuti->setText(s.read(keys::AllarmeMinuti));
-    messaggioAllarme_->setText(s.read(keys::AllarmeMessaggio));
+    messaggioAllarme_->setText(s.text(keys::AllarmeMessaggio));
     // Setting a box to the state it already has changes nothing: the effects of each state are applied by hand.
-    Check1->setChecked(checkedIn(s.read(keys::Allarme)));
-    Check2->setChecked(checkedIn(s.read(keys::SegnaleOrario)));
-    Check3->setChecked(checkedIn(s.read(keys::BigBen)));
+    Check1->setChecked(s.flag(keys::Allarme));
+    Check2->setChecked(s.flag(keys::SegnaleOrario));
+    Check3->setChecked(s.flag(keys::BigBen));
     applyAlarmOn(Check1->isChecked());
     applyChimesOn(Check2->isChecked());
     applyBigBenOn(Check3->isChecked());
-    if (const std::optional<FaceKind> face = faceFromName(s.read(keys::Avvio)))
+    if (const std::optional<FaceKind> face = s.face(keys::Avvio))
         avvio_[std::size_t(*face)]->setChecked(true);
     showStartMarks();
-    AutoEsegui->setChecked(checkedIn(s.read(keys::EseguiAuto)));
+    AutoEsegui->setChecked(s.checked(keys::EseguiAuto));
     prossimoRintocco_ = 1;
-    messaggio->setText(s.read(keys::Promemoria));
+    messaggio->setText(s.text(keys::Promemoria));
 }
 
 void Opzionifrm::step(QLabel* display, int by, int limit) {

@@ -11,7 +11,6 @@
 #include <memory>
 
 class QCheckBox;
-class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -25,6 +24,7 @@ class BoundaryTimer;
 class Clock;
 class FacePictures;
 class SettingsStore;
+class SettingsWatcher;
 class SoundObject;
 class SoundService;
 
@@ -38,9 +38,10 @@ struct OptionsContext {
     QString programFolder;                 // where "Ora.wav" and "Mezzora.wav" lie
     QString bootId;                        // the boot the machine is in, for the lifetime read-out
     AutostartEntry autostart;
-    FacePictures* pictures = nullptr;   // none: the start-up page shows the faces' boxes empty
-    std::function<void()> beep;         // the system beep, at the limits of the alarm time
-    std::function<void()> startSysInfo; // the system information tool; none: its button is disabled
+    FacePictures* pictures = nullptr;           // none: the start-up page shows the faces' boxes empty
+    std::function<void()> beep;                 // the system beep, at the limits of the alarm time
+    std::function<void()> startSysInfo;         // the system information tool; none: its button is disabled
+    SettingsWatcher* settingsChanges = nullptr; // the store's changes; none: the read-outs follow the uptime only
 };
 
 // Opened without blocking the faces. It reads its fields from the store when it opens and writes them only on
@@ -103,7 +104,6 @@ private:
     QLineEdit* vita_ = nullptr;
     QLineEdit* messaggio = nullptr;
     BoundaryTimer* Timer2 = nullptr; // the read-outs, at each second of the uptime
-    QFileSystemWatcher* storeWatcher_ = nullptr;
 };
 
 } // namespace qx

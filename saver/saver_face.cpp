@@ -2,6 +2,7 @@
 #include "saver/saver_face.h"
 
 #include "core/faces.h"
+#include "core/settings_store.h"
 #include "saver/analogico_face.h"
 #include "saver/digitale_face.h"
 #include "saver/mini_face.h"
@@ -26,8 +27,8 @@ QRect Stage::fromBottom(double left, double top, double width, double height) co
     return QRect(origin().x() + pxi(left), window.height() - (kDesign.height() - pxi(top)), pxi(width), pxi(height));
 }
 
-std::optional<FaceKind> chooseFace(const QString& salvaschermo) {
-    return faceFromSetting(salvaschermo, FaceKind::Analogico);
+std::optional<FaceKind> chooseFace(const SettingsStore& store) {
+    return store.face(keys::Salvaschermo, FaceKind::Analogico);
 }
 
 std::unique_ptr<SaverFace> makeFace(FaceKind kind, const Stage& stage) {

@@ -14,6 +14,10 @@
 #include <memory>
 #include <optional>
 
+namespace qx {
+class SettingsStore;
+}
+
 class QPainter;
 
 namespace qx::saver {
@@ -82,7 +86,7 @@ public:
 
 // The face the setting "Salvaschermo" chooses: "Quadrantix", "" or "Analogico", "Digitale", "Mini", compared as exact
 // text; any other value chooses none.
-std::optional<FaceKind> chooseFace(const QString& salvaschermo);
+std::optional<FaceKind> chooseFace(const SettingsStore& store);
 
 std::unique_ptr<SaverFace> makeFace(FaceKind kind, const Stage& stage);
 

@@ -224,7 +224,7 @@ void SaverWindow::interludeTick() {
         // The maker label stays, under the reminder: a label drawn over it would hide its words.
         canvas_.paint([this](QPainter& p) { paintLabel(p); });
         labelOnCanvas_ = true;
-        canvas_.reminder(geometry_.title, geometry_.text, geometry_.textWidth, store_.read(keys::Promemoria));
+        canvas_.reminder(geometry_.title, geometry_.text, geometry_.textWidth, store_.text(keys::Promemoria));
         traceEvent("reminder");
         update();
     }
@@ -390,7 +390,7 @@ void SaverWindow::paintEvent(QPaintEvent* event) {
 
 SaverWindow* startScreensaver(const Clock& clock, const SettingsStore& store, Random& random, HiddenPointer& pointer) {
     pointer.hide();
-    const std::optional<FaceKind> kind = chooseFace(store.read(keys::Salvaschermo));
+    const std::optional<FaceKind> kind = chooseFace(store);
     if (!kind) {
         pointer.show();
         return nullptr;

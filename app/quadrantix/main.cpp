@@ -4,6 +4,7 @@
 #include "core/program_info.h"
 #include "core/screensaver_launch.h"
 #include "core/settings_store.h"
+#include "core/settings_watcher.h"
 #include "core/splash.h"
 #include "core/startup.h"
 #include "events/clock_session.h"
@@ -36,6 +37,7 @@ private:
 
     qx::SystemClock clock_;
     qx::SettingsStore store_;
+    qx::SettingsWatcher settingsChanges_{store_}; // the one watch on the store, for the windows that follow it
     std::unique_ptr<qx::SoundService> sound_ = qx::makeSdlSoundService();
     std::unique_ptr<qx::PowerService> power_ = qx::makeLogindPowerService();
     QString folder_ = QCoreApplication::applicationDirPath();
@@ -60,7 +62,8 @@ ClockProgram::ClockProgram(qx::ProgramStart& start) {
     });
     faces_.setFactory(qx::FaceKind::Digitale, [this] { return new qx::Mini(clock_, faces_); });
     faces_.setFactory(qx::FaceKind::Mini, [this] { return new qx::Orologino(clock_, faces_); });
-    faces_.setFactory(qx::FaceKind::Quadrantix, [this] { return new qx::Digitale(clock_, store_, faces_, *power_); });
+    faces_.setFactory(qx::FaceKind::Quadrantix,
+                      [this] { return new qx::Digitale(clock_, store_, faces_, *power_, &settingsChanges_); });
     faces_.setHandler(qx::Command::Screensaver, [this](qx::FaceWindow* from) { screensaver_.launch(from->kind()); });
     faces_.setHandler(qx::Command::About, [this](qx::FaceWindow*) { about_.open(); });
     faces_.setHandler(qx::Command::Options, [this](qx::FaceWindow*) { openOptions(); });
@@ -109,7 +112,8 @@ void ClockProgram::openOptions() {
                                        .autostart = qx::AutostartEntry::forUser(),
                                        .pictures = &pictures_,
                                        .beep = [] { QApplication::beep(); },
-                                       .startSysInfo = [this] { about_.startSysInfo(options_); }});
+                                       .startSysInfo = [this] { about_.startSysInfo(options_); },
+                                       .settingsChanges = &settingsChanges_});
         options_->show();
     }
     options_->raise();

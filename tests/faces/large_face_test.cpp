@@ -111,7 +111,8 @@ TEST_F(LargeFaceTest, AlarmIndicatorFollowsTheSettingAtEveryRefreshInEveryMode) 
         {"empty", "", false},
         {"not a number", "sì", false},
         {"another number", "2", false},
-        {"padded one", " 1 ", true},
+        {"padded one: the alarm does not ring for it", " 1 ", false},
+        {"one with a leading zero: likewise", "01", false},
     };
     LargeFace& f = open();
     for (const LargeMode mode : {LargeMode::None, LargeMode::Crono, LargeMode::OraCorr, LargeMode::Millennio}) {

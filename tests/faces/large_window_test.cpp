@@ -2,6 +2,7 @@
 #include "assets/artwork.h"
 #include "core/faces.h"
 #include "core/settings_store.h"
+#include "core/settings_watcher.h"
 #include "core/time_events.h"
 #include "core/twips.h"
 #include "faces/c_rovescia.h"
@@ -104,7 +105,8 @@ protected:
     DigitaleTest() : store(file(QStringLiteral("q.ini"))) {
         faces.setFactory(FaceKind::Analogico, [] { return new StubFace(FaceKind::Analogico); });
         faces.setFactory(FaceKind::Mini, [] { return new StubFace(FaceKind::Mini); });
-        faces.setFactory(FaceKind::Quadrantix, [this] { return new Digitale(clock, store, faces, power); });
+        faces.setFactory(FaceKind::Quadrantix,
+                         [this] { return new Digitale(clock, store, faces, power, &settingsChanges); });
         // The face "Digitale" is left out: its button shows what a command without its window looks like.
         faces.setHandler(Command::Options, [this](FaceWindow* from) { ran.emplace_back(Command::Options, from); });
         faces.setHandler(Command::Screensaver,
@@ -149,6 +151,7 @@ protected:
 
     test::FakeClock clock;
     SettingsStore store;
+    SettingsWatcher settingsChanges{store};
     FakePowerService power;
     FaceManager faces;
     std::vector<std::pair<Command, FaceWindow*>> ran; // the options and screensaver commands carried out, and whence
@@ -362,7 +365,7 @@ struct AskFirstRow {
     int button;
     bool crono;
     bool answerYes;
-    const char* fai;
+    Command fai;
     bool switched;
 };
 
@@ -389,7 +392,7 @@ TEST_P(DigitaleAskFirstTest, WhileTimingRunsAFaceButtonAsksFirst) {
     EXPECT_EQ(box.offered.size(), 2);
     EXPECT_TRUE(box.offered.contains(QMessageBox::Yes) && box.offered.contains(QMessageBox::No));
     if (face) {
-        EXPECT_EQ(face->model().Fai(), QLatin1String(c.fai));
+        EXPECT_EQ(face->model().Fai(), c.fai);
     }
     settle();
     EXPECT_EQ(!face || !face->isVisible(), c.switched);
@@ -397,12 +400,12 @@ TEST_P(DigitaleAskFirstTest, WhileTimingRunsAFaceButtonAsksFirst) {
 
 INSTANTIATE_TEST_SUITE_P(
     Buttons, DigitaleAskFirstTest,
-    ::testing::Values(AskFirstRow{"stopwatch running, analog, No keeps the face", 7, true, false, "Analogico", false},
-                      AskFirstRow{"stopwatch running, analog, Yes switches", 7, true, true, "Analogico", true},
-                      AskFirstRow{"countdown active, exit, No keeps the face", 12, false, false, "Esci", false},
-                      AskFirstRow{"countdown active, exit, Yes ends", 12, false, true, "Esci", true},
-                      AskFirstRow{"countdown active, mini, Yes switches", 9, false, true, "Mini", true},
-                      AskFirstRow{"stopwatch running, mini, No keeps the face", 9, true, false, "Mini", false}),
+    ::testing::Values(AskFirstRow{"stopwatch running, analog, No keeps the face", 7, true, false, Command::ShowAnalogico, false},
+                      AskFirstRow{"stopwatch running, analog, Yes switches", 7, true, true, Command::ShowAnalogico, true},
+                      AskFirstRow{"countdown active, exit, No keeps the face", 12, false, false, Command::Exit, false},
+                      AskFirstRow{"countdown active, exit, Yes ends", 12, false, true, Command::Exit, true},
+                      AskFirstRow{"countdown active, mini, Yes switches", 9, false, true, Command::ShowMini, true},
+                      AskFirstRow{"stopwatch running, mini, No keeps the face", 9, true, false, Command::ShowMini, false}),
     test::RowName());
 
 TEST_F(DigitaleTest, TheToolbarIsReachedWithTabAndReadAloudByItsTooltips) {

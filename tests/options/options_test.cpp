@@ -1,6 +1,7 @@
 // The options dialog: loading, the alarm time buttons, the previews, "&OK" and "&Annulla", and the face pictures.
 #include "core/faces.h"
 #include "core/settings_store.h"
+#include "core/settings_watcher.h"
 #include "core/startup.h"
 #include "faces/orologio.h"
 #include "lifetime/horacumul.h"
@@ -77,7 +78,8 @@ protected:
                 .autostart = autostart,
                 .pictures = nullptr,
                 .beep = [this] { ++beeps; },
-                .startSysInfo = {}};
+                .startSysInfo = {},
+                .settingsChanges = &s == &store ? &settingsChanges : nullptr};
     }
     Opzionifrm* open(OptionsContext c) {
         auto* d = new Opzionifrm(std::move(c));
@@ -102,6 +104,7 @@ protected:
 
     test::FakeClock clock;
     SettingsStore store;
+    SettingsWatcher settingsChanges{store};
     FakeSoundService sound;
     std::shared_ptr<SoundObject> BB_Suono = sound.bind(QStringLiteral("/q/BigBen.wav"));
     std::shared_ptr<SoundObject> Al_Suono = sound.bind(QStringLiteral("/q/Allarme.mid"));
@@ -205,7 +208,8 @@ class AlarmTimeButtonsTest : public OptionsTest, public ::testing::WithParamInte
 TEST_P(AlarmTimeButtonsTest, PlusAndMinusStopAtTheLimitsWithABeep) {
     const LimitRow& c = GetParam();
     store.write(keys::Allarme, QStringLiteral("1"));
-    store.write(std::strcmp(c.display, "ore") == 0 ? keys::AllarmeOre : keys::AllarmeMinuti, QLatin1String(c.stored));
+    const bool hour = std::strcmp(c.display, "ore") == 0;
+    store.write(hour ? SettingKey(keys::AllarmeOre) : SettingKey(keys::AllarmeMinuti), QLatin1String(c.stored));
     Opzionifrm* d = open();
     for (int i = 0; i < c.presses; ++i)
         press(d, c.button);

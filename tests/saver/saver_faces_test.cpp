@@ -8,8 +8,10 @@
 #include "tests/support/qt_printers.h"
 
 #include "core/fonts.h"
+#include "core/settings_store.h"
 
 #include <QFontMetrics>
+#include <QTemporaryDir>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
@@ -42,8 +44,12 @@ TEST(SaverFaceChoice, StoredValueComparedAsExactText) {
         {"a trailing space names no face", "Digitale ", std::nullopt},
         {"capitals name no face", "QUADRANTIX", std::nullopt},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(chooseFace(QString::fromUtf8(c.stored)), c.face) << c.name;
+    QTemporaryDir dir;
+    SettingsStore store(dir.filePath(QStringLiteral("q.ini")));
+    for (const auto& c : cases) {
+        ASSERT_TRUE(store.write(keys::Salvaschermo, QString::fromUtf8(c.stored))) << c.name;
+        EXPECT_EQ(chooseFace(store), c.face) << c.name;
+    }
 }
 
 TEST(SaverAnalogico, WorkedAngles) {
