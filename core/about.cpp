@@ -3,13 +3,14 @@
 
 #include "assets/artwork.h"
 #include "core/fonts.h"
+#include "core/forms.h"
+#include "core/message_boxes.h"
 #include "core/program_info.h"
 #include "core/twips.h"
 #include "platform/trace.h"
 
 #include <QFrame>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -24,23 +25,15 @@ const char* const kDescription =
     "mezzogiorno e mezzanotte, cronometro, conto alla rovescia, timer di esecuzione di Windows, timer vita "
     "computer,calcolo dei secondi rimanenti all' inizio del terzo millennio.";
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& box, const QFont& font) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setTextFormat(Qt::PlainText);
-    l->setGeometry(box);
+// The window's texts all hang from the top left of their boxes.
+QLabel* topLeftText(QWidget* parent, const char* name, const QString& text, const QRect& box, const QFont& font) {
+    QLabel* l = forms::label(parent, name, text, box, Qt::AlignLeft | Qt::AlignTop);
     l->setFont(font);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
 }
 
-void colour(QWidget* w, const QColor& c) {
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, c);
-    w->setPalette(p);
-}
-
-QFrame* rule(QWidget* parent, const QRect& line, const QColor& c) {
+// A line filled with one colour.
+QFrame* bar(QWidget* parent, const QRect& line, const QColor& c) {
     auto* f = new QFrame(parent);
     f->setGeometry(line);
     f->setAutoFillBackground(true);
@@ -80,9 +73,7 @@ QIcon programIcon() {
     return icon;
 }
 
-frmAbout::frmAbout(AboutServices services)
-    : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      services_(std::move(services)) {
+frmAbout::frmAbout(AboutServices services) : QDialog(nullptr, forms::kDialogFrame), services_(std::move(services)) {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
@@ -90,55 +81,48 @@ frmAbout::frmAbout(AboutServices services)
     setGeometry(QRect(QPoint(pxi(2340), pxi(1935)), kClient));
     setFixedSize(kClient);
 
-    auto* picIcon = new QLabel(this);
-    picIcon->setObjectName(QStringLiteral("picIcon"));
-    picIcon->setGeometry(twipRect(240, 240, 540, 540));
-    picIcon->setAlignment(Qt::AlignCenter);
-    picIcon->setPixmap(renderArtwork(QStringLiteral("quadrantix"), QSize(32, 32), devicePixelRatioF()));
+    forms::picture(this, "picIcon", QStringLiteral("quadrantix"), twipRect(240, 240, 540, 540), QSize(32, 32));
 
-    QLabel* lblTitle = label(this, "lblTitle", programTitle(), twipRect(1050, 180, 4440, 600), msSansSerif(24, true));
-    colour(lblTitle, kBlue);
+    QLabel* lblTitle =
+        topLeftText(this, "lblTitle", programTitle(), twipRect(1050, 180, 4440, 600), msSansSerif(24, true));
+    forms::setTextColour(lblTitle, kBlue);
     const QVersionNumber version = programVersion();
-    QLabel* lblVersion = label(this, "lblVersion",
-                               QStringLiteral("Versione %1.%2.%3")
-                                   .arg(version.majorVersion())
-                                   .arg(version.minorVersion())
-                                   .arg(version.microVersion()),
-                               twipRect(1050, 810, 4440, 225), msSansSerif(8.25));
+    QLabel* lblVersion = topLeftText(this, "lblVersion",
+                                     QStringLiteral("Versione %1.%2.%3")
+                                         .arg(version.majorVersion())
+                                         .arg(version.minorVersion())
+                                         .arg(version.microVersion()),
+                                     twipRect(1050, 810, 4440, 225), msSansSerif(8.25));
     traceEvent("about", lblVersion->text());
-    QLabel* lblDescription = label(this, "lblDescription", QString::fromUtf8(kDescription),
-                                   twipRect(1050, 1125, 4440, 1230), msSansSerif(8.25));
+    QLabel* lblDescription = topLeftText(this, "lblDescription", QString::fromUtf8(kDescription),
+                                         twipRect(1050, 1125, 4440, 1230), msSansSerif(8.25));
     lblDescription->setWordWrap(true);
 
     // A grey rule with a white one under it: an engraved line across the window.
-    rule(this, QRect(6, pxi(2475), kClient.width() - 12, 1), QColor(128, 128, 128));
-    rule(this, QRect(6, pxi(2475) + 1, kClient.width() - 12, 2), Qt::white);
+    bar(this, QRect(6, pxi(2475), kClient.width() - 12, 1), QColor(128, 128, 128));
+    bar(this, QRect(6, pxi(2475) + 1, kClient.width() - 12, 2), Qt::white);
 
     QLabel* lblDisclaimer =
-        label(this, "lblDisclaimer", QStringLiteral("Per ogni commento o informazione visitate il sito:"),
-              twipRect(255, 2655, 3870, 450), msSansSerif(8.25));
+        topLeftText(this, "lblDisclaimer", QStringLiteral("Per ogni commento o informazione visitate il sito:"),
+                    twipRect(255, 2655, 3870, 450), msSansSerif(8.25));
     lblDisclaimer->setWordWrap(true);
     auto* Label1 = new AddressLabel(this, [this] {
         if (services_.openUrl)
             services_.openUrl(makerSite());
     });
-    Label1->setObjectName(QStringLiteral("Label1"));
+    forms::place(Label1, "Label1", twipRect(255, 3090, 3870, 300));
     Label1->setTextFormat(Qt::PlainText);
     Label1->setText(makerSite().toString());
     Label1->setFont(msSansSerif(9.75, true));
-    Label1->setGeometry(twipRect(255, 3090, 3870, 300));
     Label1->setToolTip(QStringLiteral("Click per visitare il sito!"));
     Label1->setCursor(Qt::PointingHandCursor);
-    colour(Label1, kBlue);
+    forms::setTextColour(Label1, kBlue);
 
-    auto* cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twipRect(4155, 2655, 1425, 345));
+    QPushButton* cmdOK = forms::button(this, "cmdOK", QStringLiteral("OK"), twipRect(4155, 2655, 1425, 345));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::close);
-    auto* cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
-    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    cmdSysInfo->setGeometry(twipRect(4155, 3090, 1425, 345));
+    QPushButton* cmdSysInfo =
+        forms::button(this, "cmdSysInfo", QStringLiteral("&System Info..."), twipRect(4155, 3090, 1425, 345));
     connect(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
 }
 
@@ -152,13 +136,9 @@ void startSystemInformation(const AboutServices& services, QWidget* parent) {
     traceEvent("sysinfo", started ? program : QStringLiteral("-"));
     if (started)
         return;
-    auto* box = new QMessageBox(QMessageBox::NoIcon, programTitle(),
-                                QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili."),
-                                QMessageBox::Ok, parent);
-    box->setObjectName(QStringLiteral("sysinfo"));
-    box->setTextFormat(Qt::PlainText);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open(); // modal to this window, without blocking the caller
+    // Modal to this window, without blocking the caller.
+    tell(parent,
+         {.name = "sysinfo", .text = QStringLiteral("Le informazioni sul sistema non sono attualmente disponibili.")});
 }
 
 frmAbout* AboutWindows::open() {

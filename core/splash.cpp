@@ -4,6 +4,7 @@
 #include "assets/artwork.h"
 #include "core/face_chrome.h"
 #include "core/fonts.h"
+#include "core/forms.h"
 #include "core/program_info.h"
 #include "core/twips.h"
 #include "platform/trace.h"
@@ -39,18 +40,14 @@ int widestWord(const QFont& font, const QString& text) {
     return widest;
 }
 
+// Green, centred, and letting clicks through to the window.
 QLabel* greenLabel(QWidget* parent, const char* name, const QString& text, const QRect& box, QFont font) {
     // The texts must fit their boxes: the free heavy face may be wider than the one they were drawn for.
     while (font.pixelSize() > 8 && widestWord(font, text) > box.width())
         font.setPixelSize(font.pixelSize() - 1);
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(box);
+    QLabel* label = forms::label(parent, name, text, box, Qt::AlignCenter);
     label->setFont(font);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, kGreen);
-    label->setPalette(pal);
+    forms::setTextColour(label, kGreen);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
     return label;
 }
@@ -84,11 +81,9 @@ fine::fine() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::Tool)
 
     Label1 = greenLabel(this, "Label1", QStringLiteral("Chiusura in corso"), twipRect(608, 1118, 2175, 1215),
                         arialBlack(21.75));
-    Label1->setAlignment(Qt::AlignCenter);
     Label1->setWordWrap(true);
     Label2 =
         greenLabel(this, "Label2", QStringLiteral("Arrivederci"), twipRect(120, 1298, 3180, 855), arialBlack(26.25));
-    Label2->setAlignment(Qt::AlignCenter);
     Label2->hide();
 
     circles_ = new QVariantAnimation(this);

@@ -29,9 +29,8 @@ QString launcherPath();
 QString autostartFolder();
 
 // The launcher's text for `executable`: the clock's installed menu entry (dist/quadrantix.desktop.in) with the path
-// in Exec and TryExec (any path: spaces, quotes, $, % and backslashes are quoted for the desktop entry format). Run
-// from an installed location it is the installed entry itself; run from a build tree, TryExec hides it once the
-// build is gone.
+// in Exec and TryExec, written as the install writes that entry (desktopEntryText). Run from an installed location
+// it is the installed entry itself; run from a build tree, TryExec hides it once the build is gone.
 QByteArray launcherText(const QString& executable);
 
 // Writes the launcher at `path` for `executable`, or leaves it untouched when it already says exactly that. It is
@@ -40,9 +39,6 @@ QByteArray launcherText(const QString& executable);
 QString registerLauncher(const QString& executable, const QString& path, const QString& autostart = {});
 // The same in the user's own folders: launcherPath() and autostartFolder().
 QString registerLauncher(const QString& executable);
-
-// The program a launcher starts: its TryExec, or the first argument of its Exec; empty when it names none.
-QString launcherProgram(const QByteArray& text);
 
 // Replaces `copy`, a copy of the launcher in the autostart folder, with the launcher's current text when the program
 // the copy names is gone (the program was moved or its build removed), so that log-on does not start nothing. A copy

@@ -1,24 +1,14 @@
 # Run by `cmake --install`: writes the desktop entries and the manual pages for the prefix being installed to, and
 # installs them (file(INSTALL) honours DESTDIR and lists each file in the install manifest).
 
-# exec_argument(<out> <path>): the path as the single argument of an Exec key. Inside double quotes " ` $ and \ take
-# a backslash; % is doubled, as it would start a field code; then the value is escaped as any string value is, so
-# that a backslash of the path ends up as four. The clock writes its own launcher the same way (core/startup.cpp).
-function(exec_argument out path)
-    string(REPLACE "\\" "\\\\" quoted "${path}")
-    foreach(c "\"" "`" "$")
-        string(REPLACE "${c}" "\\${c}" quoted "${quoted}")
-    endforeach()
-    string(REPLACE "%" "%%" quoted "${quoted}")
-    string(REPLACE "\\" "\\\\" quoted "\"${quoted}\"")
-    set(${out} "${quoted}" PARENT_SCOPE)
-endfunction()
-
-# desktop_entry(<template> <output> <program>): fills Exec and TryExec with the installed program.
+# desktop_entry(<template> <output> <program>): fills Exec and TryExec with the installed program, through the writer
+# of the clock's own launcher (core/desktop_entry.h), so that the two quote a path alike.
 function(desktop_entry template output program)
-    exec_argument(EXEC "${program}")
-    string(REPLACE "\\" "\\\\" TRYEXEC "${program}")
-    configure_file("${template}" "${output}" @ONLY)
+    execute_process(COMMAND "${QX_DESKTOP_ENTRY}" "${template}" "${output}" "${program}"
+        RESULT_VARIABLE result ERROR_VARIABLE error)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "writing ${output} failed (${result}): ${error}")
+    endif()
 endfunction()
 
 if(CMAKE_INSTALL_PREFIX MATCHES "[\n\r\t]")
@@ -32,6 +22,7 @@ else()
 endif()
 set(PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(VERSION "${QX_VERSION}")
+file(MAKE_DIRECTORY "${QX_DIST_STAGE}")
 
 desktop_entry("${QX_DIST_SOURCE}/quadrantix.desktop.in" "${QX_DIST_STAGE}/quadrantix.desktop" "${PROGRAM_DIR}/quadrantix")
 desktop_entry("${QX_DIST_SOURCE}/horacumul.desktop.in" "${QX_DIST_STAGE}/horacumul.desktop" "${PROGRAM_DIR}/horacumul")

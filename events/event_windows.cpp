@@ -1,8 +1,8 @@
 // The windows the time events open: the alarm "Allarme" and the millennium greeting "speciale".
 #include "events/event_windows.h"
 
-#include "assets/artwork.h"
 #include "core/fonts.h"
+#include "core/forms.h"
 #include "core/program_info.h"
 #include "core/settings_store.h"
 #include "core/shown_text.h"
@@ -11,7 +11,6 @@
 #include "platform/sound/sound_service.h"
 #include "platform/trace.h"
 
-#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrlQuery>
@@ -19,56 +18,26 @@
 namespace qx {
 
 namespace {
-// Both windows stay above the others (a full-screen window included, once they have the focus): an alarm that opens
-// behind another window is an alarm missed.
-constexpr Qt::WindowFlags kDialogFrame =
-    Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint;
-
-// Plain text always: the alarm's message comes from the store, and markup in it must show as the characters typed.
-QLabel* label(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    auto* l = new QLabel(parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setText(text);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(geometry);
-    return l;
-}
-
-QLabel* picture(QWidget* parent, const QString& artwork, QRect geometry) {
-    auto* l = new QLabel(parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setPixmap(renderArtwork(artwork, geometry.size(), parent->devicePixelRatioF()));
-    l->setGeometry(geometry);
-    return l;
-}
-
-void colour(QLabel* l, const QColor& c) {
-    QPalette p = l->palette();
-    p.setColor(QPalette::WindowText, c);
-    l->setPalette(p);
-}
-
 const QString kCode = QStringLiteral("QX-2001-0101-AUGURI");
 } // namespace
 
 Allarme::Allarme(const SettingsStore& store, std::shared_ptr<SoundObject> melody)
-    : QWidget(nullptr, kDialogFrame), Al_Suono(std::move(melody)) {
+    : QWidget(nullptr, forms::kAlertFrame), Al_Suono(std::move(melody)) {
     setObjectName(QStringLiteral("Allarme"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Quadrantix - Allarme!"));
     setFixedSize(pxi(4935), pxi(2160));
 
     const QString text = store.text(keys::AllarmeMessaggio);
-    QLabel* message = label(this, "Label1", shownText(text), twipRect(1320, 360, 3375, 855));
-    message->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // Plain text: the message comes from the store, and markup in it must show as the characters typed.
+    QLabel* message =
+        forms::label(this, "Label1", shownText(text), twipRect(1320, 360, 3375, 855), Qt::AlignHCenter | Qt::AlignTop);
     message->setWordWrap(true);
     traceEvent("alarm", text);
-    picture(this, QStringLiteral("info"), QRect(pxi(120), pxi(120), 32, 32));
-    picture(this, QStringLiteral("logo_48"), QRect(pxi(240), pxi(480), 48, 48));
+    forms::picture(this, nullptr, QStringLiteral("info"), QRect(pxi(120), pxi(120), 32, 32));
+    forms::picture(this, nullptr, QStringLiteral("logo_48"), QRect(pxi(240), pxi(480), 48, 48));
 
-    auto* ok = new QPushButton(QStringLiteral("&OK"), this);
-    ok->setObjectName(QStringLiteral("Command1"));
-    ok->setGeometry(twipRect(1673, 1560, 1335, 375));
+    QPushButton* ok = forms::button(this, "Command1", QStringLiteral("&OK"), twipRect(1673, 1560, 1335, 375));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] {
         close();
@@ -86,9 +55,7 @@ QUrl Speciale::mailUrl() {
 }
 
 Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const QUrl&)> openUrl)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                           Qt::WindowStaysOnTopHint),
-      Al_Suono(std::move(melody)) {
+    : QWidget(nullptr, forms::kAlertWindowFrame), Al_Suono(std::move(melody)) {
     setObjectName(QStringLiteral("speciale"));
     setAttribute(Qt::WA_DeleteOnClose);
     // Without the 26 spaces that once pushed the title to the middle of a left-aligned title bar: window managers
@@ -96,62 +63,51 @@ Speciale::Speciale(std::shared_ptr<SoundObject> melody, std::function<void(const
     setWindowTitle(QStringLiteral("Buon terzo millennio da Quadrantix!"));
     setFixedSize(pxi(5925), pxi(5100));
 
-    picture(this, QStringLiteral("fireworks"), twipRect(585, -840, 4755, 6315))->setObjectName("Image1");
-    QLabel* l1 = label(this, "Label1", QStringLiteral("Complimenti!"), twipRect(1455, 120, 3015, 615));
+    forms::picture(this, "Image1", QStringLiteral("fireworks"), twipRect(585, -840, 4755, 6315));
+    QLabel* l1 = forms::label(this, "Label1", QStringLiteral("Complimenti!"), twipRect(1455, 120, 3015, 615));
     l1->setFont(msSansSerif(24, true));
-    colour(l1, Qt::blue);
+    forms::setTextColour(l1, Qt::blue);
     QLabel* l2 =
-        label(this, "Label2", QStringLiteral("Quadrantix ti dà il benvenuto nel terzo millennio con un regalo!"),
-              twipRect(255, 1200, 5415, 255));
+        forms::label(this, "Label2", QStringLiteral("Quadrantix ti dà il benvenuto nel terzo millennio con un regalo!"),
+                     twipRect(255, 1200, 5415, 255), Qt::AlignCenter);
     l2->setFont(msSansSerif(8.25, true));
-    l2->setAlignment(Qt::AlignCenter);
-    for (int y : {1560, 3240, 3840}) {
-        auto* rule = new QFrame(this);
-        rule->setFrameShape(QFrame::HLine);
-        rule->setFrameShadow(QFrame::Sunken);
-        rule->setGeometry(pxi(120), pxi(y) - 1, pxi(5760 - 120), 2);
-    }
+    for (int y : {1560, 3240, 3840})
+        forms::rule(this, QRect(pxi(120), pxi(y) - 1, pxi(5760 - 120), 2));
     // The address line reads as one sentence: one size, one baseline (the same font and the same top for its three
     // labels), the address in bold. At 7.5 points each part fits its box.
     const QFont line = msSansSerif(7.5);
     QFont bold = line;
     bold.setBold(true);
-    QLabel* l3 = label(this, "Label3", QStringLiteral("Invia una mail all'indirizzo"), twipRect(120, 1800, 1815, 255));
+    QLabel* l3 = forms::label(this, "Label3", QStringLiteral("Invia una mail all'indirizzo"),
+                              twipRect(120, 1800, 1815, 255), Qt::AlignLeft | Qt::AlignTop);
     l3->setFont(line);
-    l3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QLabel* l7 = label(this, "Label7", makerMail(), twipRect(2040, 1800, 2175, 255));
+    QLabel* l7 =
+        forms::label(this, "Label7", makerMail(), twipRect(2040, 1800, 2175, 255), Qt::AlignHCenter | Qt::AlignTop);
     l7->setFont(bold);
-    l7->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    colour(l7, Qt::blue);
-    QLabel* l6 = label(this, "Label6", QStringLiteral("indicando il codice:"), twipRect(4320, 1800, 1455, 255));
+    forms::setTextColour(l7, Qt::blue);
+    QLabel* l6 = forms::label(this, "Label6", QStringLiteral("indicando il codice:"), twipRect(4320, 1800, 1455, 255),
+                              Qt::AlignLeft | Qt::AlignTop);
     l6->setFont(line);
-    l6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QFont narrow = msSansSerif(7.5);
     narrow.setFamilies({QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
-    QLabel* l4 = label(this, "Label4", kCode, twipRect(255, 2160, 5415, 375));
+    QLabel* l4 = forms::label(this, "Label4", kCode, twipRect(255, 2160, 5415, 375), Qt::AlignCenter);
     l4->setFont(msSansSerif(13.5, true));
-    l4->setAlignment(Qt::AlignCenter);
-    colour(l4, QColor(0, 0, 128));
-    QLabel* l5 = label(this, "Label5",
-                       QStringLiteral("In regalo una copia gratuita di Agenda Quadrantix,\n"
-                                      "il calendario da scrivania che non dimentica nulla."),
-                       twipRect(315, 2640, 5295, 495));
-    l5->setAlignment(Qt::AlignCenter);
-    QLabel* l8 =
-        label(this, "Label8", QStringLiteral("Valido solo per i messaggi inviati entro le 01:00 del 1° gennaio 2001."),
-              twipRect(240, 3360, 5415, 375));
+    forms::setTextColour(l4, QColor(0, 0, 128));
+    forms::label(this, "Label5",
+                 QStringLiteral("In regalo una copia gratuita di Agenda Quadrantix,\n"
+                                "il calendario da scrivania che non dimentica nulla."),
+                 twipRect(315, 2640, 5295, 495), Qt::AlignCenter);
+    QLabel* l8 = forms::label(this, "Label8",
+                              QStringLiteral("Valido solo per i messaggi inviati entro le 01:00 del 1° gennaio 2001."),
+                              twipRect(240, 3360, 5415, 375), Qt::AlignCenter);
     l8->setFont(narrow);
-    l8->setAlignment(Qt::AlignCenter);
-    colour(l8, Qt::blue);
+    forms::setTextColour(l8, Qt::blue);
 
-    auto* send = new QPushButton(QStringLiteral("&Invia subito il messaggio!!"), this);
-    send->setObjectName(QStringLiteral("Command1"));
-    send->setGeometry(twipRect(1575, 4320, 2775, 495));
+    QPushButton* send = forms::button(this, "Command1", QStringLiteral("&Invia subito il messaggio!!"),
+                                      twipRect(1575, 4320, 2775, 495));
     connect(send, &QPushButton::clicked, this, [openUrl = std::move(openUrl)] { openUrl(mailUrl()); });
-    auto* x = new QPushButton(QStringLiteral("X"), this);
-    x->setObjectName(QStringLiteral("Command2"));
+    QPushButton* x = forms::button(this, "Command2", QStringLiteral("X"), twipRect(5400, 120, 375, 375));
     x->setFont(msSansSerif(9.75, true));
-    x->setGeometry(twipRect(5400, 120, 375, 375));
     connect(x, &QPushButton::clicked, this, [this] {
         close();
         Al_Suono->stop();

@@ -1,16 +1,15 @@
 // The countdown dialog `c_rovescia`: the time to count down from and what the large face does at zero.
 #include "faces/c_rovescia.h"
 
-#include "assets/artwork.h"
 #include "core/fonts.h"
-#include "core/program_info.h"
+#include "core/forms.h"
+#include "core/message_boxes.h"
 #include "core/settings_store.h"
 #include "core/twips.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -21,21 +20,12 @@
 namespace qx {
 
 namespace {
-// A fixed frame with a title and a close box only, and no button in the task bar.
-constexpr Qt::WindowFlags kFrame = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-
 // Two decimal digits at `at`, or -1.
 int twoDigits(const QString& text, qsizetype at) {
     const QChar tens = text[at], units = text[at + 1];
     if (tens < u'0' || tens > u'9' || units < u'0' || units > u'9')
         return -1;
     return (tens.unicode() - u'0') * 10 + (units.unicode() - u'0');
-}
-
-template <typename Widget> Widget* place(Widget* w, const char* name, QRect geometry) {
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(geometry);
-    return w;
 }
 
 // The least room between a caption and the control beside it, or the dialog's right edge.
@@ -85,32 +75,30 @@ std::optional<std::int64_t> countdownSeconds(const QString& text) {
     return std::int64_t(hours) * 3600 + minutes * 60 + seconds;
 }
 
-CRovescia::CRovescia(SettingsStore& store, QWidget* face) : QDialog(face, kFrame), store_(store) {
+CRovescia::CRovescia(SettingsStore& store, QWidget* face) : QDialog(face, forms::kDialogFrame), store_(store) {
     setObjectName(QStringLiteral("c_rovescia"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Quadrantix - Conto alla rovescia"));
     setFixedSize(pxi(5310), pxi(3420));
     setFont(msSansSerif(8.25));
 
-    const QRect strip = twipRect(240, 0, 600, 3405);
-    auto* Image1 = place(new QLabel(this), "Image1", strip);
-    Image1->setPixmap(renderArtwork(QStringLiteral("countdown_strip"), strip.size(), devicePixelRatioF()));
+    forms::picture(this, "Image1", QStringLiteral("countdown_strip"), twipRect(240, 0, 600, 3405));
 
     // Created in the order Tab walks them: the time first, with the placeholder selected, so that typing replaces it.
-    auto* Label1 = place(new QLabel(QStringLiteral("Inizia il conteggio da:"), this), "Label1", {});
-    Text1 = place(new QLineEdit(QStringLiteral("hh:mm:ss"), this), "Text1", twipRect(3000, 360, 1215, 405));
+    auto* Label1 = forms::label(this, "Label1", QStringLiteral("Inizia il conteggio da:"), {});
+    Text1 = forms::place(new QLineEdit(QStringLiteral("hh:mm:ss"), this), "Text1", twipRect(3000, 360, 1215, 405));
     Text1->setFont(msSansSerif(12));
     Text1->selectAll();
-    auto* Label2 = place(new QLabel(QStringLiteral("Alla fine del conteggio:"), this), "Label2", {});
-    Option1 = place(new QRadioButton(QStringLiteral("Arresta il sistema"), this), "Option1", {});
-    Option2 = place(new QRadioButton(QStringLiteral("Riavvia il sistema"), this), "Option2", {});
-    Option3 = place(new QRadioButton(QStringLiteral("Visualizza un messaggio"), this), "Option3", {});
+    auto* Label2 = forms::label(this, "Label2", QStringLiteral("Alla fine del conteggio:"), {});
+    Option1 = forms::place(new QRadioButton(QStringLiteral("Arresta il sistema"), this), "Option1", {});
+    Option2 = forms::place(new QRadioButton(QStringLiteral("Riavvia il sistema"), this), "Option2", {});
+    Option3 = forms::place(new QRadioButton(QStringLiteral("Visualizza un messaggio"), this), "Option3", {});
     Option3->setChecked(true);
-    Label3 = place(new QLabel(QStringLiteral("Messaggio:"), this), "Label3", {});
-    Text2 = place(new QLineEdit(this), "Text2", twipRect(2400, 2160, 2775, 285));
+    Label3 = forms::label(this, "Label3", QStringLiteral("Messaggio:"), {});
+    Text2 = forms::place(new QLineEdit(this), "Text2", twipRect(2400, 2160, 2775, 285));
     Text2->setMaxLength(std::numeric_limits<int>::max()); // the store and the message box take any length
     Label3->setBuddy(Text2);
-    auto* Command1 = place(new QPushButton(QStringLiteral("&Avvia conto alla rovescia"), this), "Command1", {});
+    auto* Command1 = forms::button(this, "Command1", QStringLiteral("&Avvia conto alla rovescia"), {});
     const QRect options = twipRect(3120, 1080, 1575, 195);
     fitCaptions({{Label1, twipRect(1440, 480, 1575, 255), Text1->x()},
                  {Label2, twipRect(1440, 1080, 1695, 255), options.left()},
@@ -135,12 +123,7 @@ void CRovescia::followChoice() {
 
 void CRovescia::warn(const char* name, const QString& text) {
     // Modal for this dialog only: the face and the other windows go on meanwhile.
-    auto* box = new QMessageBox(QMessageBox::Warning, programTitle(), text, QMessageBox::Ok, this);
-    box->setObjectName(QLatin1String(name));
-    box->setTextFormat(Qt::PlainText);
-    box->setWindowModality(Qt::WindowModal);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tell(this, {.name = name, .icon = QMessageBox::Warning, .text = text});
 }
 
 void CRovescia::onStart() {

@@ -3,7 +3,7 @@
 
 #include "assets/artwork.h"
 #include "core/face_chrome.h"
-#include "core/program_info.h"
+#include "core/message_boxes.h"
 #include "core/settings_store.h"
 #include "core/settings_watcher.h"
 #include "faces/c_rovescia.h"
@@ -14,12 +14,9 @@
 #include "platform/trace.h"
 
 #include <QAction>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPointer>
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
@@ -242,19 +239,16 @@ void Digitale::confirmCancel() {
     if (!model_.countdown().RovesciaAttivo())
         return;
     // Modal for this face only and answered later: the other windows, and the countdown itself, go on meanwhile.
-    auto* box = new QMessageBox(QMessageBox::NoIcon, programTitle(),
-                                QStringLiteral("Sicuro di voler annullare il conto alla rovescia?"),
-                                QMessageBox::Yes | QMessageBox::No, this);
-    box->setObjectName(QStringLiteral("annulla"));
-    box->setWindowModality(Qt::WindowModal);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    connect(box, &QMessageBox::finished, this, [this](int answer) {
-        if (answer != QMessageBox::Yes)
-            return;
-        model_.cancelCountdown(); // nothing, if it ended while the question was open
-        afterOperation();
-    });
-    box->open();
+    tell(this,
+         {.name = "annulla",
+          .text = QStringLiteral("Sicuro di voler annullare il conto alla rovescia?"),
+          .buttons = QMessageBox::Yes | QMessageBox::No},
+         [this](QMessageBox::StandardButton answer) {
+             if (answer != QMessageBox::Yes)
+                 return;
+             model_.cancelCountdown(); // nothing, if it ended while the question was open
+             afterOperation();
+         });
 }
 
 CRovescia* Digitale::countdownDialog() const {
@@ -279,24 +273,13 @@ void Digitale::openCountdownDialog() {
 }
 
 void Digitale::showEndMessage(const QString& message) {
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Fine conto alla rovescia"), message,
-                                QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("fine_conto"));
-    box->setTextFormat(Qt::PlainText);
-    // A short message makes a narrow box, whose title the window manager would cut short: the box is made as wide
-    // as its title needs in a bold face, with room for the frame's buttons.
-    QFont bold = box->font();
-    bold.setBold(true);
-    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
-        grid->addItem(new QSpacerItem(QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 120, 0,
-                                      QSizePolicy::Minimum, QSizePolicy::Fixed),
-                      grid->rowCount(), 0, 1, grid->columnCount());
-    box->setWindowModality(Qt::WindowModal);
-    box->setAttribute(Qt::WA_DeleteOnClose);
     // The end of a countdown must be seen: above the other windows, with the urgency hint.
-    box->setWindowFlag(Qt::WindowStaysOnTopHint);
-    box->show();
-    demandAttention(box->windowHandle());
+    if (QMessageBox* box = tell(this, {.name = "fine_conto",
+                                       .icon = QMessageBox::Information,
+                                       .text = message,
+                                       .title = QStringLiteral("Fine conto alla rovescia"),
+                                       .mustBeSeen = true}))
+        demandAttention(box->windowHandle());
     traceEvent("countdown-message", message);
 }
 
@@ -311,13 +294,10 @@ void Digitale::onCommand(Command command) {
 void Digitale::requestFace(Command command) {
     model_.setFai(command);
     if (model_.busy()) {
-        QMessageBox box(QMessageBox::NoIcon, programTitle(),
-                        QStringLiteral("Cronometro o conto alla rovescia in corso. Interromperli e continuare?"),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        box.setObjectName(QStringLiteral("Fai"));
-        QPointer<Digitale> self(this);
-        const int answer = box.exec();
-        if (!self || answer != QMessageBox::Yes)
+        // NoButton, when the face went away meanwhile.
+        if (ask(this, {.name = "Fai",
+                       .text = QStringLiteral("Cronometro o conto alla rovescia in corso. Interromperli e continuare?"),
+                       .buttons = QMessageBox::Yes | QMessageBox::No}) != QMessageBox::Yes)
             return;
     }
     // What `Fai` holds by now: a request made while the question was open is the one carried out.

@@ -5,7 +5,8 @@
 #include "core/face_chrome.h"
 #include "core/faces.h"
 #include "core/fonts.h"
-#include "core/program_info.h"
+#include "core/forms.h"
+#include "core/message_boxes.h"
 #include "core/settings_store.h"
 #include "core/settings_watcher.h"
 #include "core/twips.h"
@@ -22,7 +23,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -37,8 +37,6 @@
 namespace qx {
 
 namespace {
-constexpr Qt::WindowFlags kDialogFrame =
-    Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 const QColor kCrossYellow(255, 255, 0);
 const QColor kDisplayGreen(0, 255, 0);
 const QColor kReadoutPanel(165, 173, 156);
@@ -119,41 +117,15 @@ private:
     int width_;
 };
 
-QLabel* caption(QWidget* parent, const QString& text, QRect geometry, Qt::Alignment alignment = Qt::AlignLeft) {
-    auto* l = new QLabel(text, parent);
-    l->setGeometry(geometry);
-    l->setAlignment(alignment | Qt::AlignVCenter);
-    return l;
-}
-
-QLabel* wrappedText(QWidget* parent, const QString& text, QRect geometry, Qt::Alignment alignment) {
-    QLabel* l = caption(parent, text, geometry, alignment);
-    l->setAlignment(alignment | Qt::AlignTop);
+// A text of several lines, wrapped at its box's width.
+QLabel* wrappedText(QWidget* parent, const char* name, const QString& text, QRect geometry, Qt::Alignment alignment) {
+    QLabel* l = forms::label(parent, name, text, geometry, alignment | Qt::AlignTop);
     l->setWordWrap(true);
     return l;
 }
 
-// A control under the name the design gives it (the tests find it by that name).
-template <typename Widget, typename... Args>
-Widget* control(QWidget* parent, const char* name, QRect geometry, const Args&... args) {
-    auto* w = new Widget(args..., parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(geometry);
-    return w;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    auto* b = control<QPushButton>(parent, name, geometry, text);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    return control<QCheckBox>(parent, name, geometry, text);
-}
-
 QLineEdit* textField(QWidget* parent, const char* name, QRect geometry) {
-    auto* field = control<QLineEdit>(parent, name, geometry);
+    auto* field = forms::place(new QLineEdit(parent), name, geometry);
     // The store and the windows that show these texts take any length; the field's own limit (32,767) would cut a
     // longer stored message at "&OK".
     field->setMaxLength(std::numeric_limits<int>::max());
@@ -162,11 +134,7 @@ QLineEdit* textField(QWidget* parent, const char* name, QRect geometry) {
 
 // `ore` and `minuti`: green digits of a display face on black.
 QLabel* timeDisplay(QWidget* parent, const char* name, QRect geometry) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setTextFormat(Qt::PlainText);
-    l->setGeometry(geometry);
-    l->setAlignment(Qt::AlignCenter);
+    QLabel* l = forms::label(parent, name, {}, geometry, Qt::AlignCenter);
     l->setFont(haettenschweiler(14.25));
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     l->setAutoFillBackground(true);
@@ -201,7 +169,7 @@ QString flag(const QCheckBox* box) {
 constexpr std::array kAvvioWriteOrder{FaceKind::Analogico, FaceKind::Digitale, FaceKind::Quadrantix, FaceKind::Mini};
 } // namespace
 
-Opzionifrm::Opzionifrm(OptionsContext context) : QDialog(nullptr, kDialogFrame), ctx_(std::move(context)) {
+Opzionifrm::Opzionifrm(OptionsContext context) : QDialog(nullptr, forms::kDialogFrame), ctx_(std::move(context)) {
     setObjectName(QStringLiteral("Opzionifrm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
@@ -211,8 +179,8 @@ Opzionifrm::Opzionifrm(OptionsContext context) : QDialog(nullptr, kDialogFrame),
     setFixedSize(pxi(5160), pxi(5205));
 
     // Created first, so that "&OK" is first in the tab order and has the focus when the dialog opens.
-    QPushButton* ok = button(this, "Command1", QStringLiteral("&OK"), QRect(170, 313, 81, 25));
-    QPushButton* annulla = button(this, "Command2", QStringLiteral("&Annulla"), QRect(257, 313, 81, 25));
+    QPushButton* ok = forms::button(this, "Command1", QStringLiteral("&OK"), QRect(170, 313, 81, 25));
+    QPushButton* annulla = forms::button(this, "Command2", QStringLiteral("&Annulla"), QRect(257, 313, 81, 25));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &Opzionifrm::save);
     connect(annulla, &QPushButton::clicked, this, &QDialog::reject);
@@ -255,6 +223,9 @@ Opzionifrm::Opzionifrm(OptionsContext context) : QDialog(nullptr, kDialogFrame),
         });
     connect(TabStrip1, &QTabWidget::currentChanged, this, &Opzionifrm::onPageChanged);
     refreshReadouts();
+    // Enter is "&OK"'s alone, whichever button has the focus.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(false);
 }
 
 Opzionifrm::~Opzionifrm() = default;
@@ -268,25 +239,24 @@ void Opzionifrm::buildClockPage(QWidget* page) {
     bell->setPixmap(renderArtwork(QStringLiteral("options_bell"), {48, 48}, devicePixelRatioF()));
     setPictureToolTip(bell, QStringLiteral("Click per riprodurre o interrompere il suono di allarme"));
 
-    caption(Frame1, QStringLiteral("Ore:"), QRect(72, 20, 50, 16))->setObjectName(QStringLiteral("lblOre"));
+    forms::label(Frame1, "lblOre", QStringLiteral("Ore:"), QRect(72, 20, 50, 16));
     ore = timeDisplay(Frame1, "ore", QRect(72, 38, 36, 30));
-    QPushButton* orePiu = button(Frame1, "ore_piu", QStringLiteral("+"), QRect(110, 38, 20, 15));
-    QPushButton* oreMeno = button(Frame1, "ore_meno", QStringLiteral("-"), QRect(110, 53, 20, 15));
-    caption(Frame1, QStringLiteral("Minuti:"), QRect(146, 20, 60, 16))->setObjectName(QStringLiteral("lblMinuti"));
+    QPushButton* orePiu = forms::button(Frame1, "ore_piu", QStringLiteral("+"), QRect(110, 38, 20, 15));
+    QPushButton* oreMeno = forms::button(Frame1, "ore_meno", QStringLiteral("-"), QRect(110, 53, 20, 15));
+    forms::label(Frame1, "lblMinuti", QStringLiteral("Minuti:"), QRect(146, 20, 60, 16));
     minuti = timeDisplay(Frame1, "minuti", QRect(146, 38, 36, 30));
-    QPushButton* minutiPiu = button(Frame1, "minuti_piu", QStringLiteral("+"), QRect(184, 38, 20, 15));
-    QPushButton* minutiMeno = button(Frame1, "minuti_meno", QStringLiteral("-"), QRect(184, 53, 20, 15));
+    QPushButton* minutiPiu = forms::button(Frame1, "minuti_piu", QStringLiteral("+"), QRect(184, 38, 20, 15));
+    QPushButton* minutiMeno = forms::button(Frame1, "minuti_meno", QStringLiteral("-"), QRect(184, 53, 20, 15));
     connect(orePiu, &QPushButton::clicked, this, [this] { step(ore, +1, 23); });
     connect(oreMeno, &QPushButton::clicked, this, [this] { step(ore, -1, 23); });
     connect(minutiPiu, &QPushButton::clicked, this, [this] { step(minuti, +1, 59); });
     connect(minutiMeno, &QPushButton::clicked, this, [this] { step(minuti, -1, 59); });
-    caption(Frame1, QStringLiteral("Messaggio:"), QRect(10, 82, 120, 16))
-        ->setObjectName(QStringLiteral("lblMessaggio"));
+    forms::label(Frame1, "lblMessaggio", QStringLiteral("Messaggio:"), QRect(10, 82, 120, 16));
     messaggioAllarme_ = textField(Frame1, "allarme_messaggio", QRect(10, 100, 206, 22));
 
-    Check1 = checkBox(page, "Check1", QStringLiteral("Attiva allarme"), QRect(12, 150, 150, 20));
-    Check2 = checkBox(page, "Check2", QStringLiteral("Segnale orario"), QRect(12, 176, 150, 20));
-    Check3 = checkBox(page, "Check3", QStringLiteral("Big Ben "), QRect(12, 202, 150, 20));
+    Check1 = forms::place(new QCheckBox(QStringLiteral("Attiva allarme"), page), "Check1", QRect(12, 150, 150, 20));
+    Check2 = forms::place(new QCheckBox(QStringLiteral("Segnale orario"), page), "Check2", QRect(12, 176, 150, 20));
+    Check3 = forms::place(new QCheckBox(QStringLiteral("Big Ben "), page), "Check3", QRect(12, 202, 150, 20));
     connect(Check1, &QCheckBox::toggled, this, &Opzionifrm::applyAlarmOn);
     connect(Check2, &QCheckBox::toggled, this, &Opzionifrm::applyChimesOn);
     connect(Check3, &QCheckBox::toggled, this, &Opzionifrm::applyBigBenOn);
@@ -324,9 +294,8 @@ void Opzionifrm::buildStartPage(QWidget* page) {
     };
     for (std::size_t i = 0; i < std::size(faces); ++i) {
         const FaceKind kind = FaceKind(i);
-        auto* option = new QRadioButton(faceName(kind), frame);
-        option->setObjectName(QLatin1String(faces[i].option));
-        option->setGeometry(12, 24 + 24 * int(i), 110, 20);
+        auto* option = forms::place(new QRadioButton(faceName(kind), frame), faces[i].option,
+                                    QRect(12, 24 + 24 * int(i), 110, 20));
         connect(option, &QRadioButton::toggled, this, &Opzionifrm::showStartMarks);
         avvio_[i] = option;
 
@@ -346,46 +315,36 @@ void Opzionifrm::buildStartPage(QWidget* page) {
     }
     avvio_[std::size_t(FaceKind::Quadrantix)]->setChecked(true);
 
-    AutoEsegui = checkBox(page, "AutoEsegui", QStringLiteral("Esegui automaticamente all'avvio di Windows"),
-                          QRect(12, 222, 300, 20));
+    AutoEsegui = forms::place(new QCheckBox(QStringLiteral("Esegui automaticamente all'avvio di Windows"), page),
+                              "AutoEsegui", QRect(12, 222, 300, 20));
 }
 
 void Opzionifrm::buildTimerPage(QWidget* page) {
-    wrappedText(page,
+    wrappedText(page, "Label1",
                 QStringLiteral("Per calcolare il timer vita di questo computer Quadrantix si serve del file "
                                "Horacumul.exe presente nel menu esecuzione automatica. Per un corretto funzionamento "
                                "del timer non rimuovere questo file!"),
-                QRect(8, 6, 310, 60), Qt::AlignHCenter)
-        ->setObjectName(QStringLiteral("Label1"));
-    auto* picture = new QLabel(page);
-    picture->setObjectName(QStringLiteral("Image1"));
-    picture->setGeometry(12, 86, 64, 64);
-    picture->setPixmap(renderArtwork(QStringLiteral("options_timer"), {64, 64}, devicePixelRatioF()));
+                QRect(8, 6, 310, 60), Qt::AlignHCenter);
+    forms::picture(page, "Image1", QStringLiteral("options_timer"), QRect(12, 86, 64, 64));
 
-    caption(page, QStringLiteral("Windows è in esecuzione da"), QRect(88, 72, 230, 16));
+    forms::label(page, nullptr, QStringLiteral("Windows è in esecuzione da"), QRect(88, 72, 230, 16));
     esecwin = readout(page, "esecwin", QStringLiteral("00 ore 00 minuti 00 secondi"), QRect(88, 90, 230, 22));
-    caption(page, QStringLiteral("Timer vita computer:"), QRect(88, 122, 230, 16));
+    forms::label(page, nullptr, QStringLiteral("Timer vita computer:"), QRect(88, 122, 230, 16));
     vita_ = readout(page, "vita", QStringLiteral("0000 ore 00 minuti 00 secondi"), QRect(88, 140, 230, 22));
-    caption(page, QStringLiteral("dall'installazione di Quadrantix"), QRect(88, 164, 230, 16));
+    forms::label(page, nullptr, QStringLiteral("dall'installazione di Quadrantix"), QRect(88, 164, 230, 16));
 
     QPushButton* info =
-        button(page, "Command3", QStringLiteral("Informazioni sul computer in uso"), QRect(58, 206, 210, 26));
+        forms::button(page, "Command3", QStringLiteral("Informazioni sul computer in uso"), QRect(58, 206, 210, 26));
     info->setEnabled(bool(ctx_.startSysInfo));
     connect(info, &QPushButton::clicked, this, [this] { ctx_.startSysInfo(); });
 }
 
 void Opzionifrm::buildSaverPage(QWidget* page) {
-    auto* icon = new QLabel(page);
-    icon->setObjectName(QStringLiteral("Image2"));
-    icon->setGeometry(12, 10, 32, 32);
-    icon->setPixmap(renderArtwork(QStringLiteral("options_saver"), {32, 32}, devicePixelRatioF()));
-    wrappedText(page, QStringLiteral("Il salvaschermo visualizza un promemoria ad intervalli regolari."),
+    forms::picture(page, "Image2", QStringLiteral("options_saver"), QRect(12, 10, 32, 32));
+    wrappedText(page, nullptr, QStringLiteral("Il salvaschermo visualizza un promemoria ad intervalli regolari."),
                 QRect(54, 10, 264, 32), Qt::AlignLeft);
-    auto* rule = new QFrame(page);
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFrameShadow(QFrame::Sunken);
-    rule->setGeometry(8, 50, 310, 2);
-    wrappedText(page,
+    forms::rule(page, QRect(8, 50, 310, 2));
+    wrappedText(page, nullptr,
                 QStringLiteral("Inserisci qui il testo che viene visualizzato durante l'esecuzione del "
                                "salvaschermo:"),
                 QRect(8, 62, 310, 32), Qt::AlignHCenter);
@@ -394,7 +353,7 @@ void Opzionifrm::buildSaverPage(QWidget* page) {
     frame->setGeometry(8, 102, 310, 82);
     // No length limit: the caption below is a hint, and a longer reminder is kept as typed.
     messaggio = textField(frame, "messaggio", QRect(12, 24, 286, 22));
-    caption(frame, QStringLiteral("Massimo 50 caratteri"), QRect(12, 52, 286, 16));
+    forms::label(frame, nullptr, QStringLiteral("Massimo 50 caratteri"), QRect(12, 52, 286, 16));
 }
 
 void Opzionifrm::load() {
@@ -526,11 +485,7 @@ void Opzionifrm::save() {
                              "delle impostazioni\n%1\n\nControllare che il disco non sia pieno o "
                              "protetto da scrittura, poi premere di nuovo OK.")
                   .arg(file);
-    auto* box = new QMessageBox(QMessageBox::Warning, programTitle(), text, QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("salvataggio_fallito"));
-    box->setTextFormat(Qt::PlainText);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tell(this, {.name = "salvataggio_fallito", .icon = QMessageBox::Warning, .text = text});
 }
 
 } // namespace qx

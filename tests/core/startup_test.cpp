@@ -1,4 +1,5 @@
 // Start-up and face switching: which face the "Avvio" setting shows, and what a switch keeps and discards.
+#include "core/desktop_entry.h"
 #include "core/faces.h"
 #include "core/settings_store.h"
 #include "core/startup.h"
@@ -162,7 +163,7 @@ TEST_F(StartupTest, LauncherRunsTheProgramWhateverItsPath) {
         ASSERT_TRUE(glib.waitForFinished(20000));
         EXPECT_EQ(QString::fromUtf8(glib.readAllStandardOutput()), executable + u'\n' + executable)
             << glib.readAllStandardError().toStdString() << test::readFile(path).toStdString();
-        EXPECT_EQ(launcherProgram(test::readFile(path)), executable) << "the clock reads back what it wrote";
+        EXPECT_EQ(desktopEntryProgram(test::readFile(path)), executable) << "the clock reads back what it wrote";
     }
 }
 

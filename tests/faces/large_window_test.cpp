@@ -1,6 +1,7 @@
 // The large digital face's window: shape, toolbar, mode menu, painting of what changed, dragging and face switching.
 #include "assets/artwork.h"
 #include "core/faces.h"
+#include "core/message_boxes.h"
 #include "core/settings_store.h"
 #include "core/settings_watcher.h"
 #include "core/time_events.h"
@@ -33,7 +34,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
@@ -49,55 +49,29 @@ using test::StubFace;
 // The cells' top-left corners on the face picture, which starts 56 pixels down the window.
 constexpr QPoint kLargeCells[] = {{88, 32}, {152, 32}, {232, 32}, {296, 32}, {376, 32}, {440, 32}};
 
-// Answers the "Fai" question box from inside the box's own event loop, noting what it asked. It never waits
-// forever: when no such box shows within the bound, it ends whatever modal window holds the event loop, so that a
-// missing or different box fails the test instead of hanging it.
-class BoxAnswerer : public QObject {
+// Answers the "Fai" question the face asks, in the user's place, noting what it asked. Any other box is turned down
+// (as its Escape button would) and noted, so that a different box fails the test instead of holding it.
+class FaiAnswers {
 public:
-    explicit BoxAnswerer(QMessageBox::StandardButton answer, int boundMs = 5000) : answer_(answer), boundMs_(boundMs) {
-        poll_.setInterval(10);
-        connect(&poll_, &QTimer::timeout, this, &BoxAnswerer::look);
-        poll_.start();
-        waited_.start();
+    FaiAnswers(Digitale* face, QMessageBox::StandardButton answer) {
+        new BoxAnswerer(face, [this, answer](const QMessageBox& box) {
+            if (box.objectName() != QLatin1String("Fai")) {
+                others << box.objectName();
+                return QMessageBox::NoButton;
+            }
+            answered = true;
+            text = box.text();
+            title = box.windowTitle();
+            for (QAbstractButton* b : box.buttons())
+                offered << box.standardButton(b);
+            return box.button(answer) ? answer : QMessageBox::NoButton;
+        });
     }
 
     bool answered = false;
-    bool gaveUp = false;
     QString text, title;
     QList<QMessageBox::StandardButton> offered;
-
-private:
-    void look() {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(top);
-            if (!box || !box->isVisible() || box->objectName() != QLatin1String("Fai"))
-                continue;
-            poll_.stop();
-            answered = true;
-            text = box->text();
-            title = box->windowTitle();
-            for (QAbstractButton* b : box->buttons())
-                offered << box->standardButton(b);
-            if (QAbstractButton* b = box->button(answer_))
-                b->click();
-            else
-                box->done(QDialog::Rejected);
-            return;
-        }
-        if (waited_.elapsed() < boundMs_)
-            return;
-        poll_.stop();
-        gaveUp = true;
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            dialog->done(QDialog::Rejected);
-        else if (QWidget* modal = QApplication::activeModalWidget())
-            modal->hide();
-    }
-
-    QMessageBox::StandardButton answer_;
-    int boundMs_;
-    QTimer poll_;
-    QElapsedTimer waited_;
+    QStringList others;
 };
 
 class DigitaleTest : public test::TempDirTest {
@@ -383,10 +357,9 @@ TEST_P(DigitaleAskFirstTest, WhileTimingRunsAFaceButtonAsksFirst) {
         startFromDialog(w, QStringLiteral("00:01:00"), "Option3");
     }
     ASSERT_TRUE(c.crono ? w->model().stopwatch().CronoAttivo() : w->model().countdown().RovesciaAttivo());
-    BoxAnswerer box(c.answerYes ? QMessageBox::Yes : QMessageBox::No);
+    FaiAnswers box(w, c.answerYes ? QMessageBox::Yes : QMessageBox::No);
     button(w, c.button)->click();
-    ASSERT_TRUE(box.answered) << "no \"Fai\" question box was shown"
-                              << (box.gaveUp ? " (gave up waiting and closed the modal window)" : "");
+    ASSERT_TRUE(box.answered) << "no \"Fai\" question box was shown, but " << box.others.join(u' ').toStdString();
     EXPECT_EQ(box.text, QStringLiteral("Cronometro o conto alla rovescia in corso. Interromperli e continuare?"));
     EXPECT_EQ(box.title, QStringLiteral("Quadrantix"));
     EXPECT_EQ(box.offered.size(), 2);
@@ -446,9 +419,9 @@ TEST_P(DigitaleCloseTest, TheWindowManagersCloseIsTheExitButton) {
         modeItem(w, "Crono_menu")->trigger();
         button(w, 2)->click();
     }
-    std::optional<BoxAnswerer> box;
+    std::optional<FaiAnswers> box;
     if (c.answer)
-        box.emplace(*c.answer);
+        box.emplace(w, *c.answer);
     QCloseEvent event; // as the window manager's close reaches the native window
     QCoreApplication::sendEvent(w->windowHandle(), &event);
     EXPECT_TRUE(face && face->isVisible()) << "not closed alone, the exit command decides";
