@@ -233,18 +233,22 @@ class Soak:
         return bool(self.s.run(["pactl", "list", "short", "sink-inputs"], check=False).stdout.strip())
 
     def last_heard(self, since):
-        """(monotonic time the last sound heard since `since` ended, seconds of sound heard), or (None, 0)."""
+        """(monotonic time the last sound heard since `since` ended, seconds of sound heard), or (None, 0).
+
+        The recording's bytes are timed from its end, which parec keeps within its 20 ms latency of now: its start
+        lost the couple of seconds the sink buffered before it settled."""
         rate = self.s.pulse.RATE * self.s.pulse.CHANNELS * 2
-        offset = max(0, int((since - self.recording.start_monotonic) * rate) // 4 * 4)
         with open(self.recording.path, "rb") as handle:
+            now = time.monotonic()
+            size = handle.seek(0, os.SEEK_END) // 4 * 4
+            offset = max(0, size - int((now - since) * rate) // 4 * 4)
             handle.seek(offset)
-            data = handle.read()
+            data = handle.read(size - offset)
         # The null sink is digital silence between sounds: a low threshold keeps the bells' fading tails.
         segments = sound_segments(rms_windows(data, self.s.pulse.RATE, self.s.pulse.CHANNELS, 50), 50, 20, 100)
         if not segments:
             return None, 0.0
-        return (self.recording.start_monotonic + offset / rate + segments[-1].end,
-                sum(segment.duration for segment in segments))
+        return now - len(data) / rate + segments[-1].end, sum(segment.duration for segment in segments)
 
     # --- windows ---
 
@@ -374,9 +378,11 @@ class Soak:
             self.jump(boundaries[-1] + 60)  # cut the last sequence short too
             if any(chime_sounds(b) for b in boundaries) and not self.seen_open():
                 notes.append("the sound server never saw a stream of the program")
-            notes.append(f"{len(boundaries)} boundaries, {len(boundaries) - len(silent)} first sounds heard"
-                         + (f" ({', '.join(silent)}: silent, as designed)" if silent else "")
-                         + f"; private at each jump {mib(min(samples))} to {mib(max(samples))} MiB")
+            if len(silent) == len(boundaries):
+                notes.append("no sound, as designed: midnight is hour 0 of the twelve")
+            else:
+                notes.append(f"{len(boundaries)} boundaries, the first sound of each heard; private at each jump "
+                             f"{mib(min(samples))} to {mib(max(samples))} MiB")
             return notes
 
         if len(boundaries) == 1:
