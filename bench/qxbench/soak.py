@@ -121,7 +121,7 @@ def format_report(events, start, end, error=None):
     if start is not None and end is not None:
         lines.append(f"day: {mib(start.anon_kib)} MiB private and {start.fds} descriptors at its start, "
                      f"{mib(end.anon_kib)} MiB and {end.fds} at its end: growth {mib(end.anon_kib - start.anon_kib, True)}"
-                     f" MiB, {end.fds - start.fds:+d} descriptors")
+                     f" MiB, {end.fds - start.fds:+d} descriptor{'' if abs(end.fds - start.fds) == 1 else 's'}")
     if error:
         lines.append(f"FAILED: {error}")
     found = failures(events, start, end)
