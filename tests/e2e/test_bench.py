@@ -1,4 +1,5 @@
-"""Self-test of the benchmark harness (bench/qxbench): its figures for the probe match what the probe does."""
+"""Self-test of the benchmark harness (bench/qxbench): its figures for the probe match what the probe does, and the
+soak judges made-up samples as its rules say."""
 
 import sys
 import unittest
@@ -8,7 +9,7 @@ SOURCE = Path(__file__).resolve().parents[2]
 sys.dont_write_bytecode = True  # keep the source tree clean of __pycache__
 sys.path.insert(0, str(SOURCE / "bench"))
 from harness import BUILD_DIR, TraceLine, median  # noqa: E402
-from qxbench import large_face, measure, scenarios  # noqa: E402
+from qxbench import large_face, measure, scenarios, soak  # noqa: E402
 
 BILLION = 1_000_000_000
 
@@ -108,6 +109,61 @@ class LargeFaceFiguresTest(unittest.TestCase):
             TraceLine(7 * BILLION + 250_000, "countdown-end", ()),
         ]
         self.assertEqual(large_face.countdown_end_delays_ms(lines), [1.5, 0.25])
+
+
+class SoakVerdictTest(unittest.TestCase):
+    """The soak's verdict and report from made-up samples (KiB of private memory, descriptors)."""
+
+    START = soak.Sample(5000, 12)
+
+    @staticmethod
+    def sound(before, after, name="12:00", judged=True):
+        return soak.Event(name, judged, before=soak.Sample(before, 12),
+                          after=None if after is None else soak.Sample(after, 12))
+
+    def test_each_sound_must_give_back_all_but_1_mib_and_the_day_grow_by_less_and_by_no_descriptor(self):
+        cases = [
+            ("all back", [self.sound(5000, 5100)], soak.Sample(5100, 12), []),
+            ("exactly 1 MiB more after a sound", [self.sound(5000, 6024)], self.START, []),
+            ("a KiB past 1 MiB", [self.sound(5000, 6025, "01:00"), self.sound(5000, 5000)], self.START,
+             ["01:00: +1.00 MiB"]),
+            ("less after than before", [self.sound(6000, 5000)], self.START, []),
+            ("a sound not measured", [self.sound(5000, None, "07:45")], self.START, ["07:45: not measured"]),
+            ("what is not a sound is not judged", [self.sound(5000, 9000, judged=False)], self.START, []),
+            ("the day grew by 1 MiB", [], soak.Sample(6024, 12), ["grew by +1.00 MiB"]),
+            ("the day grew by a little less", [], soak.Sample(6023, 12), []),
+            ("one descriptor more", [], soak.Sample(5000, 13), ["1 more descriptor"]),
+            ("fewer descriptors", [], soak.Sample(4000, 11), []),
+            ("the day not ended", [], None, ["not measured to its end"]),
+        ]
+        for name, events, end, expected in cases:
+            with self.subTest(name):
+                found = soak.failures(events, self.START, end)
+                self.assertEqual(len(found), len(expected), found)
+                for text, reason in zip(expected, found):
+                    self.assertIn(text, reason)
+
+    def test_report_shows_each_event_in_mib_and_the_verdict(self):
+        back = soak.Event("12:00 chime", True, soak.Sample(5120, 12), 24576, soak.Sample(5632, 12), heard_s=55.0,
+                          closed_s=4.0, after_s=15.0)
+        report = soak.format_report([back], soak.Sample(5120, 12), soak.Sample(5376, 12))
+        row = next(line for line in report.splitlines() if line.startswith("12:00 chime")).split()
+        self.assertEqual(row[2:], ["5.00", "24.00", "5.50", "+0.50", "12", "/", "12", "55.0", "4.0", "15.0", "ok"])
+        self.assertIn("growth +0.25 MiB, +0 descriptors", report)
+        self.assertIn("PASS:", report)
+        self.assertNotIn("FAIL", report)
+
+        held = soak.Event("12:00 chime", True, soak.Sample(5120, 12), 24576, soak.Sample(7168, 13))
+        report = soak.format_report([held], soak.Sample(5120, 12), soak.Sample(7168, 13))
+        self.assertIn("NOT BACK", report)
+        self.assertEqual([line for line in report.splitlines() if line.startswith("FAIL")],
+                         ["FAIL: 12:00 chime: +2.00 MiB 15 s after the sound", "FAIL: the day grew by +2.00 MiB",
+                          "FAIL: the day ended with 1 more descriptor"])
+        self.assertNotIn("PASS", report)
+
+        broken = soak.format_report([], None, None, error="quadrantix ended during '01:00' (exit -11)")
+        self.assertIn("FAILED: quadrantix ended during '01:00' (exit -11)", broken)
+        self.assertNotIn("PASS", broken)
 
 
 class ProbeMeasurementTest(unittest.TestCase):
