@@ -4,7 +4,6 @@
 #include "core/faces.h"
 #include "core/settings_store.h"
 #include "platform/clock.h"
-#include "platform/sound/sound_service.h"
 
 #include <QPainter>
 #include <QTemporaryDir>
@@ -29,26 +28,11 @@ public:
     void run(Command, FaceWindow*) override {}
 };
 
-class Silence final : public SoundService {
-    class Mute final : public SoundObject {
-    public:
-        void play() override {}
-        void stop() override {}
-        bool isPlaying() const override { return false; }
-    };
-
-public:
-    std::unique_ptr<SoundObject> bind(const QString&, SoundRole = SoundRole::Event) override {
-        return std::make_unique<Mute>();
-    }
-    void playSync(const QString&) override {}
-};
 } // namespace
 
 struct FacePictures::Scratch {
     StandingClock clock;
     NoCommands commands;
-    Silence sound;
     QTemporaryDir dir;
     SettingsStore store{dir.filePath(QStringLiteral("Quadrantix.ini"))};
 };
@@ -80,7 +64,7 @@ QPixmap FacePictures::take(FaceKind kind, QSize box, qreal devicePixelRatio) {
     if (!scratch_)
         scratch_ = std::make_unique<Scratch>();
     Scratch& s = *scratch_;
-    const std::unique_ptr<FaceWindow> window(factories_[std::size_t(kind)](s.clock, s.store, s.commands, s.sound));
+    const std::unique_ptr<FaceWindow> window(factories_[std::size_t(kind)](s.clock, s.store, s.commands));
     if (!window)
         return {};
     // Shown to itself only: the window paints as on screen, and no one sees it.

@@ -17,14 +17,13 @@ namespace qx {
 class Clock;
 class FaceWindow;
 class SettingsStore;
-class SoundService;
 
 // Each face registers how its window is made, as for the face manager. A picture is taken from a window made for it
-// alone, off screen, with a clock standing at ten past ten, a settings store of its own and no sound, so that taking
-// it neither changes the user's settings nor makes a sound.
+// alone, off screen, with a clock standing at ten past ten and a settings store of its own, so that taking it never
+// changes the user's settings. No face window binds a sound: the clock's session does.
 class FacePictures {
 public:
-    using Factory = std::function<FaceWindow*(const Clock&, SettingsStore&, FaceCommands&, SoundService&)>;
+    using Factory = std::function<FaceWindow*(const Clock&, SettingsStore&, FaceCommands&)>;
 
     FacePictures();
     ~FacePictures();

@@ -72,21 +72,21 @@ ClockProgram::ClockProgram(qx::ProgramStart& start) {
 
     // The options dialog's pictures of the faces, drawn by the faces themselves.
     pictures_.setFactory(qx::FaceKind::Analogico,
-                         [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
+                         [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f) {
                              auto* orologio = new qx::Orologio(c, f);
                              orologio->handsTick();
                              return orologio;
                          });
     pictures_.setFactory(qx::FaceKind::Digitale,
-                         [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
+                         [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f) {
                              return new qx::Mini(c, f);
                          });
     pictures_.setFactory(qx::FaceKind::Mini,
-                         [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f, qx::SoundService&) {
+                         [](const qx::Clock& c, qx::SettingsStore&, qx::FaceCommands& f) {
                              return new qx::Orologino(c, f);
                          });
     pictures_.setFactory(qx::FaceKind::Quadrantix,
-                         [this](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f, qx::SoundService&) {
+                         [this](const qx::Clock& c, qx::SettingsStore& s, qx::FaceCommands& f) {
                              // The mode's read-out shows as soon as it is chosen: the picture needs no wake-up.
                              auto* digitale = new qx::Digitale(c, s, f, *power_);
                              digitale->chooseMode(qx::LargeMode::OraCorr);

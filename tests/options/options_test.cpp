@@ -615,7 +615,7 @@ TEST_F(OptionsTest, SystemInformationButtonAsksTheAboutWindow) {
 TEST(FacePicturesTest, TheFacesDrawThemselvesClippedToTheirShape) {
     FacePictures pictures;
     EXPECT_TRUE(pictures.picture(FaceKind::Mini, {80, 80}).isNull()) << "a face without a window has no picture";
-    pictures.setFactory(FaceKind::Analogico, [](const Clock& c, SettingsStore&, FaceCommands& f, SoundService&) {
+    pictures.setFactory(FaceKind::Analogico, [](const Clock& c, SettingsStore&, FaceCommands& f) {
         auto* orologio = new Orologio(c, f);
         orologio->handsTick();
         return orologio;
