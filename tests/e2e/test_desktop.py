@@ -85,7 +85,10 @@ class MonitorsTest(unittest.TestCase):
             for where in ("left", "primary"):
                 with self.subTest(where):
                     s.mouse_move(1300, 700)
-                    app = s.start("quadrasogno", config={"Opzioni": {"Salvaschermo": "Analogico"}})
+                    # Started at second 5 of a minute: at seconds 0 and 30 an interlude hides the clock and holds a
+                    # movement until it ends.
+                    app = s.start("quadrasogno", config={"Opzioni": {"Salvaschermo": "Analogico"}},
+                                  faketime="2026-12-09 10:10:05")
                     app.wait_trace("grab", timeout=10)
                     app.wait_trace("shown", timeout=10)
                     shot = s.screenshot(s.dir / f"saver-two-monitors-{where}.png")
